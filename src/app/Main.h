@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/Form.h"
+#include "platform/IniFile.h"
+#include "platform/MemoLines.h"
+#include "platform/Services.h"
+
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace platform {
+class MenuShortcuts;
+}
+
+// Private messages of the main window.
+constexpr std::uint32_t WM_PLAYSTEP = platform::WM_USER + 1;      // no payload
+constexpr std::uint32_t WM_KEYCHANGE = platform::WM_USER + 0x100; // wParam state, lParam ms
+
+// The one window of the program and the owner of all its run-time state, all
+// of it on the GUI thread. Other threads reach it only by posting messages.
+class TMainForm : public platform::TForm {
+    Q_OBJECT
+public:
+    TMainForm(QWidget* Owner, const platform::Services& Services);
+    ~TMainForm() override;
+
+    void Dispatch(void* Message) override;
+    void UpdateStatus();
+
+    // The window's controls and menu items, built from its layout.
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* miExit = nullptr;
+    QPlainTextEdit* edText = nullptr;
+    QFrame* Panel1 = nullptr;
+    QAction* miOpenPort = nullptr;
+    QAction* N1 = nullptr;
+    QComboBox* cbPort = nullptr;
+    QAction* miClosePort = nullptr;
+    QAction* N2 = nullptr;
+    QAction* miPlay = nullptr;
+    QLabel* lbStatus = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* miCopy = nullptr;
+    QAction* miSelectAll = nullptr;
+    QPushButton* btnPlay = nullptr;
+    QCheckBox* cbRealtimeMonitor = nullptr;
+    QPushButton* btnOpenPort = nullptr;
+    QAction* miDeleteAll = nullptr;
+
+    // Event handlers; the sender is not used.
+    void miExitClick(QObject* Sender);
+    void miOpenPortClick(QObject* Sender);
+    void FormCreate(QObject* Sender);
+    void miClosePortClick(QObject* Sender);
+    void FormHide(QObject* Sender);
+    void miCopyClick(QObject* Sender);
+    void miSelectAllClick(QObject* Sender);
+    void btnPlayClick(QObject* Sender);
+    void miPlayClick(QObject* Sender);
+    void cbRealtimeMonitorClick(QObject* Sender);
+    void miDeleteAllClick(QObject* Sender);
+
+    // The keying log as lines.
+    platform::TMemoLines Lines() const { return platform::TMemoLines(*edText); }
+
+protected:
+    void DoHide() override;
+
+private:
+    void BuildLayout();
+    void BuildMenu();
+    void ConnectHandlers();
+
+    // Recording and playback: the commands reach them here.
+    void OpenPort();
+    void ClosePort();
+    void StartPlay();
+    void StopPlay();
+    void PlayStep();
+    void WMKeyChange(platform::TMessage& Message);
+
+    const platform::Services FServices;
+    platform::MenuShortcuts* FShortcuts = nullptr; // owned by the window
+
+    std::unique_ptr<platform::TIniFile> FIniFile;
+    bool FRecording = false;
+    bool FKeyDown = false;
+    bool FPlaying = false;
+    std::int32_t FPlayIndex = -1;
+    std::uint32_t FPlayStart = 0;
+};
+
+// The one main window, set when the program creates it.
+extern TMainForm* MainForm;

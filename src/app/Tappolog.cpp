@@ -1,0 +1,27 @@
+// The process entry: the application, the main window, the message loop, and
+// the orderly shutdown that saves the settings before the window is destroyed.
+#include "Main.h"
+#include "platform/Application.h"
+#include "platform/ExecutablePath.h"
+#include "platform/SystemTimers.h"
+
+int main(int argc, char** argv) {
+    platform::TApplication application(argc, argv);
+    platform::SystemTimers timers;
+    const platform::Services services{timers, platform::ExecutableDirectory()};
+    try {
+        MainForm = new TMainForm(nullptr, services);
+        MainForm->show();
+        application.exec();
+    } catch (const std::exception& error) {
+        platform::TApplication::ShowException(error.what());
+    }
+    if (MainForm != nullptr) {
+        // Hiding writes the settings; only then is the window torn down.
+        if (MainForm->isVisible())
+            MainForm->hide();
+        delete MainForm;
+        MainForm = nullptr;
+    }
+    return 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "MultimediaTimers.h"
+
+#include <string>
+
+namespace platform {
+
+// What the main window takes from the machine, chosen once at start-up: the
+// real implementations in the program, doubles in tests.
+struct Services {
+    MultimediaTimers& Timers;
+    // Where the settings file lives; ends with "/".
+    std::string ExecutableDirectory;
+};
+
+} // namespace platform
