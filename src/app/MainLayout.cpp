@@ -54,6 +54,8 @@ void TMainForm::BuildLayout() {
     edText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edText->setTabChangesFocus(true);
+    // Tab stops every eight characters keep the time and state columns close.
+    edText->setTabStopDistance(8 * edText->fontMetrics().averageCharWidth());
     edText->setPlainText(QString::fromLatin1(SampleKeyingLog));
     column->addWidget(edText, 1);
 

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Main.h"
+#include "platform/Application.h"
+#include "support/ManualTimers.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The real main window on the offscreen platform, with its settings file in a
+// fresh directory and error boxes recorded instead of shown.
+class MainFormFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::TApplication::SetExceptionSink(
+            [this](const std::string& message) { ErrorBoxes.push_back(message); });
+    }
+
+    void TearDown() override {
+        DestroyForm();
+        platform::TApplication::SetExceptionSink([](const std::string& message) {
+            ADD_FAILURE() << "unexpected error box: " << message;
+        });
+    }
+
+    // Creates and shows the window the way the program's entry does.
+    TMainForm& CreateForm() {
+        Form = std::make_unique<TMainForm>(nullptr, platform::Services{Timers, Dir.Path("")});
+        Form->show();
+        Form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        return *Form;
+    }
+
+    // The orderly shutdown: hidden (which saves the settings), then destroyed.
+    void DestroyForm() {
+        if (!Form)
+            return;
+        if (Form->isVisible())
+            Form->hide();
+        Form.reset();
+    }
+
+    void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        target->setFocus();
+        QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+    }
+
+    testing_support::TempDir Dir;
+    testing_support::ManualTimers Timers;
+    std::unique_ptr<TMainForm> Form;
+    std::vector<std::string> ErrorBoxes;
+};
