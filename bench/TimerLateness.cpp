@@ -66,7 +66,9 @@ std::vector<double> MeasureSleepLateness(int count) {
 }
 
 void Report(const char* label, const std::vector<double>& sorted) {
-    auto at = [&](double q) { return sorted[static_cast<std::size_t>(q * (sorted.size() - 1))]; };
+    auto at = [&](double q) {
+        return sorted[static_cast<std::size_t>(q * (sorted.size() - 1))];
+    };
     std::printf("%-24s n=%zu  p50=%7.1f us  p99=%7.1f us  max=%7.1f us\n", label, sorted.size(),
                 at(0.50), at(0.99), sorted.back());
 }

@@ -73,31 +73,45 @@ void TMainForm::UpdateStatus() {
     lbStatus->adjustSize();
 }
 
-void TMainForm::DoHide() { FormHide(this); }
+void TMainForm::DoHide() {
+    FormHide(this);
+}
 
 void TMainForm::miExitClick(QObject*) {
     ClosePort();
     Close();
 }
 
-void TMainForm::miOpenPortClick(QObject*) { OpenPort(); }
+void TMainForm::miOpenPortClick(QObject*) {
+    OpenPort();
+}
 
 void TMainForm::miClosePortClick(QObject*) {
     ClosePort();
     StopPlay();
 }
 
-void TMainForm::miCopyClick(QObject*) { edText->copy(); }
+void TMainForm::miCopyClick(QObject*) {
+    edText->copy();
+}
 
-void TMainForm::miSelectAllClick(QObject*) { edText->selectAll(); }
+void TMainForm::miSelectAllClick(QObject*) {
+    edText->selectAll();
+}
 
-void TMainForm::btnPlayClick(QObject*) { StartPlay(); }
+void TMainForm::btnPlayClick(QObject*) {
+    StartPlay();
+}
 
-void TMainForm::miPlayClick(QObject*) { StartPlay(); }
+void TMainForm::miPlayClick(QObject*) {
+    StartPlay();
+}
 
 void TMainForm::cbRealtimeMonitorClick(QObject*) {}
 
-void TMainForm::miDeleteAllClick(QObject*) { Lines().Clear(); }
+void TMainForm::miDeleteAllClick(QObject*) {
+    Lines().Clear();
+}
 
 void TMainForm::WMKeyChange(platform::TMessage& Message) {
     FKeyDown = Message.WParam != 0;
@@ -107,7 +121,9 @@ void TMainForm::WMKeyChange(platform::TMessage& Message) {
 // The serial port, the key watcher and the tone player arrive with recording
 // and playback; until then the commands reach these and change nothing.
 void TMainForm::OpenPort() {}
-void TMainForm::ClosePort() { UpdateStatus(); }
+void TMainForm::ClosePort() {
+    UpdateStatus();
+}
 void TMainForm::StartPlay() {}
 void TMainForm::StopPlay() {}
 void TMainForm::PlayStep() {}

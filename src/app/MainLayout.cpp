@@ -111,6 +111,7 @@ void TMainForm::BuildMenu() {
     miDeleteAll = AddItem(Edit1, "&Delete All", QKeySequence(Qt::CTRL | Qt::Key_E));
 
     FShortcuts = new platform::MenuShortcuts(this);
-    for (QAction* item : {miOpenPort, miPlay, miClosePort, miExit, miCopy, miSelectAll, miDeleteAll})
+    for (QAction* item :
+         {miOpenPort, miPlay, miClosePort, miExit, miCopy, miSelectAll, miDeleteAll})
         FShortcuts->Add(item);
 }

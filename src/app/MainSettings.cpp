@@ -10,7 +10,8 @@ const char* const kSettingsFileName = "Tappolog.ini";
 }
 
 void TMainForm::FormCreate(QObject*) {
-    FIniFile = std::make_unique<platform::TIniFile>(FServices.ExecutableDirectory + kSettingsFileName);
+    FIniFile =
+        std::make_unique<platform::TIniFile>(FServices.ExecutableDirectory + kSettingsFileName);
     // Each value is applied as soon as it is read, so a failure part-way
     // leaves the rest at their layout values.
     SetTop(FIniFile->ReadInteger("main", "top", Top()));
@@ -20,7 +21,8 @@ void TMainForm::FormCreate(QObject*) {
     // An index outside the list selects nothing.
     const int port = FIniFile->ReadInteger("setup", "port", 0);
     cbPort->setCurrentIndex(port >= 0 && port < cbPort->count() ? port : -1);
-    const int realmon = FIniFile->ReadInteger("setup", "realmon", cbRealtimeMonitor->isChecked() ? 1 : 0);
+    const int realmon =
+        FIniFile->ReadInteger("setup", "realmon", cbRealtimeMonitor->isChecked() ? 1 : 0);
     cbRealtimeMonitor->setChecked(realmon != 0);
     UpdateStatus();
 }

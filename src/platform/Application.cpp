@@ -32,6 +32,8 @@ void TApplication::ShowException(const std::string& message) {
                           QString::fromStdString(message));
 }
 
-void TApplication::SetExceptionSink(ExceptionSink sink) { Sink() = std::move(sink); }
+void TApplication::SetExceptionSink(ExceptionSink sink) {
+    Sink() = std::move(sink);
+}
 
 } // namespace platform

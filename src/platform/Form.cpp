@@ -6,13 +6,20 @@
 
 namespace platform {
 
-TForm::TForm(QWidget* parent) : QMainWindow(parent), FHandle(std::make_shared<WindowHandle>(this)) {}
+TForm::TForm(QWidget* parent)
+    : QMainWindow(parent), FHandle(std::make_shared<WindowHandle>(this)) {}
 
-TForm::~TForm() { FHandle->Close(); }
+TForm::~TForm() {
+    FHandle->Close();
+}
 
-void TForm::Dispatch(void* Message) { DefaultHandler(*static_cast<TMessage*>(Message)); }
+void TForm::Dispatch(void* Message) {
+    DefaultHandler(*static_cast<TMessage*>(Message));
+}
 
-void TForm::DefaultHandler(TMessage& message) { emit MessageHandedOn(message); }
+void TForm::DefaultHandler(TMessage& message) {
+    emit MessageHandedOn(message);
+}
 
 bool TForm::event(QEvent* event) {
     if (event->type() == MessageEvent::EventType()) {
@@ -33,16 +40,30 @@ void TForm::hideEvent(QHideEvent* event) {
         DoHide();
 }
 
-QSize TForm::FrameExtra() const { return frameGeometry().size() - geometry().size(); }
+QSize TForm::FrameExtra() const {
+    return frameGeometry().size() - geometry().size();
+}
 
-int TForm::Left() const { return frameGeometry().x(); }
-int TForm::Top() const { return frameGeometry().y(); }
-int TForm::Width() const { return frameGeometry().width(); }
-int TForm::Height() const { return frameGeometry().height(); }
+int TForm::Left() const {
+    return frameGeometry().x();
+}
+int TForm::Top() const {
+    return frameGeometry().y();
+}
+int TForm::Width() const {
+    return frameGeometry().width();
+}
+int TForm::Height() const {
+    return frameGeometry().height();
+}
 
 // move() places the frame's corner, so position needs no correction.
-void TForm::SetLeft(int left) { move(left, Top()); }
-void TForm::SetTop(int top) { move(Left(), top); }
+void TForm::SetLeft(int left) {
+    move(left, Top());
+}
+void TForm::SetTop(int top) {
+    move(Left(), top);
+}
 
 void TForm::SetWidth(int width) {
     FWantedOuterSize = QSize(width, Height());

@@ -44,8 +44,8 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
         const std::string text = ReadWholeFile(FFileName).value_or(std::string());
         ReplaceWholeFile(FFileName, SetProfileValue(text, Section, Ident, Value));
     } catch (const std::system_error& error) {
-        throw EIniFileException("Unable to write to " + FFileName + " (" +
-                                error.code().message() + ")");
+        throw EIniFileException("Unable to write to " + FFileName + " (" + error.code().message() +
+                                ")");
     }
 }
 

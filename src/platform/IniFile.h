@@ -25,11 +25,13 @@ public:
 
     // Writes one key, creating the file and the section as needed. Throws
     // EIniFileException naming the file when the file cannot be written.
-    void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value);
+    void WriteString(const std::string& Section, const std::string& Ident,
+                     const std::string& Value);
     void WriteInteger(const std::string& Section, const std::string& Ident, std::int32_t Value);
 
 private:
-    std::optional<std::string> ReadValue(const std::string& Section, const std::string& Ident) const;
+    std::optional<std::string> ReadValue(const std::string& Section,
+                                         const std::string& Ident) const;
 
     std::string FFileName;
 };

@@ -26,14 +26,16 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     if (i < text.size() && text[i] == '$') {
         radix = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         radix = 16;
         i += 2;
     }
     if (i == text.size())
         return std::nullopt;
 
-    const std::uint64_t limit = radix == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    const std::uint64_t limit =
+        radix == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         const int digit = DigitValue(text[i], radix);

@@ -31,6 +31,8 @@ void TMemoLines::Add(const std::string& line) {
     cursor.insertText(text);
 }
 
-void TMemoLines::Clear() { FMemo.clear(); }
+void TMemoLines::Clear() {
+    FMemo.clear();
+}
 
 } // namespace platform

@@ -13,7 +13,9 @@ MenuShortcuts::MenuShortcuts(QWidget* window) : QObject(window), FWindow(window)
     qApp->installEventFilter(this);
 }
 
-MenuShortcuts::~MenuShortcuts() { qApp->removeEventFilter(this); }
+MenuShortcuts::~MenuShortcuts() {
+    qApp->removeEventFilter(this);
+}
 
 void MenuShortcuts::Add(QAction* action) {
     // Qt's own shortcut handling would defer to the focused control and pass

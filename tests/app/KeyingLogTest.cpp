@@ -44,8 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     TimesBeyond32Bits, ParseLogLineTest,
-    ::testing::Values(Case{"2147483647\t1", 0, INT_MAX, 1},
-                      Case{"2147483648\t1", 0, INT_MAX, 1},
+    ::testing::Values(Case{"2147483647\t1", 0, INT_MAX, 1}, Case{"2147483648\t1", 0, INT_MAX, 1},
                       Case{"99999999999999999999999999\t1", 600, INT_MAX - 600, 1},
                       Case{"-99999999999999999999999999\t0", 600, 0, 0},
                       Case{"-2147483648\t0", INT_MIN, 0, 0},
@@ -61,8 +60,8 @@ TEST(KeyingLogTest, LinesAreWrittenAsTimeTabState) {
 
 TEST(KeyingLogTest, SampleIsFourteenLinesThatReadBack) {
     const std::vector<std::pair<int, int>> expected = {
-        {501, 1},  {552, 0},  {602, 1},  {652, 0},  {702, 1},  {754, 0},  {804, 1},
-        {855, 0},  {1102, 1}, {1152, 0}, {1202, 1}, {1355, 0}, {1403, 1}, {1455, 0}};
+        {501, 1}, {552, 0},  {602, 1},  {652, 0},  {702, 1},  {754, 0},  {804, 1},
+        {855, 0}, {1102, 1}, {1152, 0}, {1202, 1}, {1355, 0}, {1403, 1}, {1455, 0}};
     std::istringstream sample(SampleKeyingLog);
     std::string line;
     std::vector<std::pair<int, int>> read;

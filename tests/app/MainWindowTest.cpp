@@ -19,12 +19,15 @@ namespace {
 
 using MainWindowTest = MainFormFixture;
 
-QString LogText(const TMainForm& form) { return form.edText->toPlainText(); }
+QString LogText(const TMainForm& form) {
+    return form.edText->toPlainText();
+}
 
 TEST_F(MainWindowTest, FirstStartShowsTheLayout) {
     TMainForm& form = CreateForm();
     EXPECT_EQ(form.windowTitle(), "Tappolog");
-    EXPECT_EQ(QRect(form.Left(), form.Top(), form.Width(), form.Height()), QRect(192, 107, 276, 332));
+    EXPECT_EQ(QRect(form.Left(), form.Top(), form.Width(), form.Height()),
+              QRect(192, 107, 276, 332));
     EXPECT_EQ(form.cbPort->currentText(), "COM1");
     EXPECT_TRUE(form.cbRealtimeMonitor->isChecked());
     EXPECT_EQ(form.lbStatus->text(), "Not opened");
@@ -56,8 +59,8 @@ TEST_F(MainWindowTest, FirstStartShowsTheLayout) {
     QStringList ports;
     for (int i = 0; i < form.cbPort->count(); ++i)
         ports << form.cbPort->itemText(i);
-    EXPECT_EQ(ports, QStringList({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
-                                  "COM9"}));
+    EXPECT_EQ(ports, QStringList(
+                         {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
 }
 
 TEST_F(MainWindowTest, TabMovesThroughTheControlsInOrder) {
@@ -89,7 +92,8 @@ TEST_F(MainWindowTest, MenusHaveTheirCaptionsAndShortcuts) {
     const std::vector<Item> editItems = {{form.miCopy, "&Copy", Qt::CTRL | Qt::Key_C},
                                          {form.miSelectAll, "Select &All", Qt::CTRL | Qt::Key_A},
                                          {form.miDeleteAll, "&Delete All", Qt::CTRL | Qt::Key_E}};
-    for (auto [menu, items] : {std::pair{form.File1, fileItems}, std::pair{form.Edit1, editItems}}) {
+    for (auto [menu, items] :
+         {std::pair{form.File1, fileItems}, std::pair{form.Edit1, editItems}}) {
         ASSERT_EQ(menu->actions().size(), static_cast<qsizetype>(items.size()));
         for (std::size_t i = 0; i < items.size(); ++i) {
             EXPECT_EQ(menu->actions()[static_cast<qsizetype>(i)], items[i].action);
@@ -120,8 +124,8 @@ TEST_F(MainWindowTest, ShortcutsWorkWhicheverControlHasTheFocus) {
         for (const Shortcut& s : shortcuts) {
             QSignalSpy triggered(s.item, &QAction::triggered);
             Press(focus, s.key, s.modifiers);
-            EXPECT_EQ(triggered.count(), 1) << s.item->text().toStdString() << " from "
-                                            << focus->objectName().toStdString();
+            EXPECT_EQ(triggered.count(), 1)
+                << s.item->text().toStdString() << " from " << focus->objectName().toStdString();
             EXPECT_EQ(QApplication::focusWidget(), focus);
         }
     }
@@ -206,7 +210,8 @@ TEST_F(MainWindowTest, MessageMapRoutesItsTwoMessagesAndHandsOnTheRest) {
         EXPECT_TRUE(platform::PostMessage(form.Handle(), msg, 1, 42));
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(handedOn, (std::vector<std::uint32_t>{0x0400u, 0x0402u, 0x04FFu, 0x0501u, 0x8000u}));
-    EXPECT_EQ(form.Lines().Strings(form.Lines().Count() - 1), "42\t1") << "the key change is logged";
+    EXPECT_EQ(form.Lines().Strings(form.Lines().Count() - 1), "42\t1")
+        << "the key change is logged";
 }
 
 TEST_F(MainWindowTest, LogLinesAreAppendedAsLastLines) {

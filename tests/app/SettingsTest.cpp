@@ -44,30 +44,39 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsTest,
     ::testing::Values(
         SettingsCase{"NoFile", nullptr, kLayoutBounds, 0, true, kFirstRunFile},
-        SettingsCase{"StoredGeometry", "[main]\ntop=50\nleft=20\nwidth=300\nheight=400\n",
-                     QRect(20, 50, 300, 400), 0, true,
-                     "[main]\ntop=50\nleft=20\nwidth=300\nheight=400\n[setup]\nport=0\nrealmon=1\n"},
-        SettingsCase{"Port8SelectsCom9", "[setup]\nport=8\n", kLayoutBounds, 8, true,
-                     "[setup]\nport=8\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
-        SettingsCase{"Port9SelectsNothing", "[setup]\nport=9\n", kLayoutBounds, -1, true,
-                     "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
-        SettingsCase{"PortMinus5SelectsNothing", "[setup]\nport=-5\n", kLayoutBounds, -1, true,
-                     "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
-        SettingsCase{"PortMinus1SelectsNothing", "[setup]\nport=-1\n", kLayoutBounds, -1, true,
-                     "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
-        SettingsCase{"Realmon2TicksAndIsWrittenAs1", "[setup]\nrealmon=2\n", kLayoutBounds, 0, true,
-                     "[setup]\nrealmon=1\nport=0\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
-        SettingsCase{"Realmon0Unticks", "[setup]\nrealmon=0\n", kLayoutBounds, 0, false,
-                     "[setup]\nrealmon=0\nport=0\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "StoredGeometry", "[main]\ntop=50\nleft=20\nwidth=300\nheight=400\n",
+            QRect(20, 50, 300, 400), 0, true,
+            "[main]\ntop=50\nleft=20\nwidth=300\nheight=400\n[setup]\nport=0\nrealmon=1\n"},
+        SettingsCase{
+            "Port8SelectsCom9", "[setup]\nport=8\n", kLayoutBounds, 8, true,
+            "[setup]\nport=8\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "Port9SelectsNothing", "[setup]\nport=9\n", kLayoutBounds, -1, true,
+            "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "PortMinus5SelectsNothing", "[setup]\nport=-5\n", kLayoutBounds, -1, true,
+            "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "PortMinus1SelectsNothing", "[setup]\nport=-1\n", kLayoutBounds, -1, true,
+            "[setup]\nport=-1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "Realmon2TicksAndIsWrittenAs1", "[setup]\nrealmon=2\n", kLayoutBounds, 0, true,
+            "[setup]\nrealmon=1\nport=0\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "Realmon0Unticks", "[setup]\nrealmon=0\n", kLayoutBounds, 0, false,
+            "[setup]\nrealmon=0\nport=0\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
         SettingsCase{"LettersGiveTheLayoutValue", "[main]\ntop=abc\n", kLayoutBounds, 0, true,
                      kFirstRunFile},
-        SettingsCase{"HexWidth", "[MAIN]\nWidth=0x200\n", QRect(192, 107, 512, 332), 0, true,
-                     "[MAIN]\nWidth=512\ntop=107\nleft=192\nheight=332\n[setup]\nport=0\nrealmon=1\n"},
-        SettingsCase{"UnknownKeysAndSectionsKept",
-                     "; my settings\n[main]\ncolour=blue\n\n[ports]\nCOM1=/dev/ttyACM0\n",
-                     kLayoutBounds, 0, true,
-                     "; my settings\n[main]\ncolour=blue\ntop=107\nleft=192\nwidth=276\nheight=332\n"
-                     "\n[ports]\nCOM1=/dev/ttyACM0\n[setup]\nport=0\nrealmon=1\n"}),
+        SettingsCase{
+            "HexWidth", "[MAIN]\nWidth=0x200\n", QRect(192, 107, 512, 332), 0, true,
+            "[MAIN]\nWidth=512\ntop=107\nleft=192\nheight=332\n[setup]\nport=0\nrealmon=1\n"},
+        SettingsCase{
+            "UnknownKeysAndSectionsKept",
+            "; my settings\n[main]\ncolour=blue\n\n[ports]\nCOM1=/dev/ttyACM0\n", kLayoutBounds, 0,
+            true,
+            "; my settings\n[main]\ncolour=blue\ntop=107\nleft=192\nwidth=276\nheight=332\n"
+            "\n[ports]\nCOM1=/dev/ttyACM0\n[setup]\nport=0\nrealmon=1\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using SettingsLifecycleTest = MainFormFixture;

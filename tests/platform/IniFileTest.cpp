@@ -1,6 +1,6 @@
+#include "platform/IniFile.h"
 #include "platform/Exception.h"
 #include "platform/FileText.h"
-#include "platform/IniFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +24,9 @@ TEST(IniFileTest, WritesThenReadsBackAndKeepsForeignLines) {
     ini.WriteInteger("main", "left", -192);
     ini.WriteInteger("setup", "port", 0);
 
-    EXPECT_EQ(dir.Read("Tappolog.ini"),
-              "; written by hand\n[mine]\nkeep=this\n[main]\nTOP=107\nleft=-192\n[setup]\nport=0\n");
+    EXPECT_EQ(
+        dir.Read("Tappolog.ini"),
+        "; written by hand\n[mine]\nkeep=this\n[main]\nTOP=107\nleft=-192\n[setup]\nport=0\n");
     EXPECT_EQ(ini.ReadInteger("Main", "Left", 0), -192);
     EXPECT_EQ(ini.ReadInteger("main", "width", 276), 276);
     EXPECT_EQ(ini.ReadString("mine", "keep", ""), "this");

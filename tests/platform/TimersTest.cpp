@@ -60,7 +60,10 @@ TEST(SystemTimersTest, FiresInDeadlineOrder) {
         std::lock_guard lock(mutex);
         order.push_back(n);
     };
-    timers.startOneShot(30, [&] { record(3); last.Raise(); });
+    timers.startOneShot(30, [&] {
+        record(3);
+        last.Raise();
+    });
     timers.startOneShot(10, [&] { record(1); });
     timers.startOneShot(20, [&] { record(2); });
     ASSERT_TRUE(last.WaitFor(10s));

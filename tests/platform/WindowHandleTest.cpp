@@ -15,9 +15,7 @@ using platform::TMessage;
 // A window whose message map records what it gets.
 class RecordingForm : public platform::TForm {
 public:
-    void Dispatch(void* Message) override {
-        Received.push_back(*static_cast<TMessage*>(Message));
-    }
+    void Dispatch(void* Message) override { Received.push_back(*static_cast<TMessage*>(Message)); }
     std::vector<TMessage> Received;
 };
 

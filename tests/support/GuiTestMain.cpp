@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QtDefaultHandler = qInstallMessageHandler(QuietMessages);
     platform::TApplication application(argc, argv);
-    platform::TApplication::SetExceptionSink([](const std::string& message) {
-        ADD_FAILURE() << "unexpected error box: " << message;
-    });
+    platform::TApplication::SetExceptionSink(
+        [](const std::string& message) { ADD_FAILURE() << "unexpected error box: " << message; });
     return RUN_ALL_TESTS();
 }
