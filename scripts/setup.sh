@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config clang-format git
     qt6-base-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     xvfb xdotool x11-utils

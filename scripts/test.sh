@@ -11,6 +11,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 
+echo "=== code style (clang-format) ==="
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 for preset in default asan tsan; do
     echo "=== $preset build ==="
     cmake --preset "$preset" >/dev/null

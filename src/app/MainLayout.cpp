@@ -26,6 +26,15 @@ QAction* AddItem(QMenu* menu, const char* caption, const QKeySequence& shortcut)
     return item;
 }
 
+QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
+                       const QRect& bounds) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setGeometry(bounds);
+    button->setAutoDefault(false);
+    return button;
+}
+
 } // namespace
 
 void TMainForm::BuildLayout() {
@@ -71,15 +80,8 @@ void TMainForm::BuildLayout() {
     cbRealtimeMonitor->setGeometry(96, 9, 129, 17);
     cbRealtimeMonitor->setChecked(true);
 
-    btnOpenPort = new QPushButton(QStringLiteral("&Open(F5)"), Panel1);
-    btnOpenPort->setObjectName(QStringLiteral("btnOpenPort"));
-    btnOpenPort->setGeometry(8, 32, 75, 25);
-    btnOpenPort->setAutoDefault(false);
-
-    btnPlay = new QPushButton(QStringLiteral("&Play(F6)"), Panel1);
-    btnPlay->setObjectName(QStringLiteral("btnPlay"));
-    btnPlay->setGeometry(96, 32, 75, 25);
-    btnPlay->setAutoDefault(false);
+    btnOpenPort = AddButton(Panel1, "btnOpenPort", "&Open(F5)", QRect(8, 32, 75, 25));
+    btnPlay = AddButton(Panel1, "btnPlay", "&Play(F6)", QRect(96, 32, 75, 25));
 
     lbStatus = new QLabel(QStringLiteral("lbStatus"), Panel1);
     lbStatus->setObjectName(QStringLiteral("lbStatus"));

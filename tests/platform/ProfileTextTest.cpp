@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,16 @@ namespace {
 
 using platform::FindProfileValue;
 using platform::SetProfileValue;
+
+// A test name from a case's description: letters and digits, "_" for the rest.
+const auto CaseName = [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+};
 
 struct FindCase {
     const char* name;
@@ -43,13 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"empty value", "[main]\ntop=\n", "main", "top", ""},
         FindCase{"no last line end", "[main]\ntop=8", "main", "top", "8"},
         FindCase{"missing section", "", "main", "top", std::nullopt}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    CaseName);
 
 struct SetCase {
     const char* name;
@@ -86,12 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "[main]\ntop=5\ntop=2\n"},
         SetCase{"empty section gets key", "[main]\n[setup]\n", "main", "top", "1",
                 "[main]\ntop=1\n[setup]\n"}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    CaseName);
 
 } // namespace
