@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,7 +13,7 @@
 TMainForm* MainForm = nullptr;
 
 TMainForm::TMainForm(QWidget* Owner, const platform::Services& Services)
-    : platform::TForm(Owner), FServices(Services) {
+    : platform::TForm(Owner), FServices(Services), FPort(Services.Serial) {
     BuildLayout();
     BuildMenu();
     ConnectHandlers();
@@ -45,6 +46,7 @@ void TMainForm::ConnectHandlers() {
     // the program itself changes the box.
     on(cbRealtimeMonitor, &QCheckBox::toggled, &TMainForm::cbRealtimeMonitorClick);
     on(miDeleteAll, &QAction::triggered, &TMainForm::miDeleteAllClick);
+    connect(cbPort, &QComboBox::currentIndexChanged, this, &TMainForm::ShowSelectedDevice);
 }
 
 void TMainForm::Dispatch(void* Message) {
@@ -64,7 +66,7 @@ void TMainForm::Dispatch(void* Message) {
 void TMainForm::UpdateStatus() {
     // The port comes first: while a recording and a playback run together,
     // the status reads "Recording".
-    if (FRecording)
+    if (FPort.IsOpen())
         lbStatus->setText(QStringLiteral("Recording"));
     else if (FPlaying)
         lbStatus->setText(QStringLiteral("Playing"));
@@ -111,6 +113,15 @@ void TMainForm::cbRealtimeMonitorClick(QObject*) {}
 
 void TMainForm::miDeleteAllClick(QObject*) {
     Lines().Clear();
+    // The next key change starts a new time base, so the new log starts near 0.
+    if (FCommTh)
+        FCommTh->FStartTime = TCommTh::kNoTimeBase;
+}
+
+void TMainForm::ShowSelectedDevice() {
+    const int index = cbPort->currentIndex();
+    const std::string device = index >= 0 ? FServices.Serial.DevicePath(index + 1) : std::string();
+    cbPort->setToolTip(QString::fromStdString(device));
 }
 
 void TMainForm::WMKeyChange(platform::TMessage& Message) {

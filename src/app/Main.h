@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Commth.h"
+#include "Defs.h"
+#include "Messages.h"
 #include "platform/Form.h"
 #include "platform/IniFile.h"
 #include "platform/MemoLines.h"
@@ -21,10 +24,6 @@ class QPushButton;
 namespace platform {
 class MenuShortcuts;
 }
-
-// Private messages of the main window.
-constexpr std::uint32_t WM_PLAYSTEP = platform::WM_USER + 1;      // no payload
-constexpr std::uint32_t WM_KEYCHANGE = platform::WM_USER + 0x100; // wParam state, lParam ms
 
 // The one window of the program and the owner of all its run-time state, all
 // of it on the GUI thread. Other threads reach it only by posting messages.
@@ -81,6 +80,8 @@ private:
     void BuildLayout();
     void BuildMenu();
     void ConnectHandlers();
+    // The port list's tooltip names the device the selected entry opens.
+    void ShowSelectedDevice();
 
     // Recording and playback: the commands reach them here.
     void OpenPort();
@@ -95,6 +96,8 @@ private:
 
     std::unique_ptr<platform::TIniFile> FIniFile;
     bool FRecording = false;
+    TCommPort FPort;
+    std::unique_ptr<TCommTh> FCommTh;
     bool FKeyDown = false;
     bool FPlaying = false;
     std::int32_t FPlayIndex = -1;

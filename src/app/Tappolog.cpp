@@ -3,12 +3,15 @@
 #include "Main.h"
 #include "platform/Application.h"
 #include "platform/ExecutablePath.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/SystemTimers.h"
 
 int main(int argc, char** argv) {
     platform::TApplication application(argc, argv);
     platform::SystemTimers timers;
-    const platform::Services services{timers, platform::ExecutableDirectory()};
+    const std::string directory = platform::ExecutableDirectory();
+    platform::PosixSerialPorts serial(directory + "Tappolog.ini");
+    const platform::Services services{timers, serial, directory};
     try {
         MainForm = new TMainForm(nullptr, services);
         MainForm->show();

@@ -7,7 +7,7 @@
 namespace platform {
 
 TForm::TForm(QWidget* parent)
-    : QMainWindow(parent), FHandle(std::make_shared<WindowHandle>(this)) {}
+    : QMainWindow(parent), FHandle(std::make_shared<QtWindowHandle>(this)) {}
 
 TForm::~TForm() {
     FHandle->Close();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Message.h"
-#include "WindowHandle.h"
+#include "QtWindowHandle.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -22,7 +22,7 @@ public:
 
     // The handle other threads post to; it stops accepting messages when the
     // window is destroyed.
-    const HWND& Handle() const { return FHandle; }
+    HWND Handle() const { return FHandle; }
 
     // The message map. The base hands every message on to DefaultHandler().
     virtual void Dispatch(void* Message);
@@ -62,7 +62,7 @@ private:
     QSize FrameExtra() const;
     void ApplyOuterSize();
 
-    HWND FHandle;
+    std::shared_ptr<QtWindowHandle> FHandle;
     // The outer size asked for before the window manager had told the frame's
     // size; applied again once the window is on screen and the frame is known.
     std::optional<QSize> FWantedOuterSize;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MultimediaTimers.h"
+#include "SerialPort.h"
 
 #include <string>
 
@@ -10,6 +11,7 @@ namespace platform {
 // real implementations in the program, doubles in tests.
 struct Services {
     MultimediaTimers& Timers;
+    SerialPorts& Serial;
     // Where the settings file lives; ends with "/".
     std::string ExecutableDirectory;
 };

@@ -2,10 +2,8 @@
 
 #include "Message.h"
 
+#include <cstdint>
 #include <memory>
-#include <mutex>
-
-class QObject;
 
 namespace platform {
 
@@ -14,26 +12,18 @@ namespace platform {
 // the window has gone, posting fails and delivers nothing.
 class WindowHandle {
 public:
-    explicit WindowHandle(QObject* window) : FWindow(window) {}
-
+    virtual ~WindowHandle() = default;
     // Any thread. False when the window no longer exists.
-    bool Post(const TMessage& message);
-    // The window's thread, before the window is destroyed.
-    void Close();
-    bool IsOpen() const;
-
-private:
-    // Written by Close() on the window's thread, read by posting threads. The
-    // lock makes "still there" and "queue the event" one step, so no event is
-    // ever queued for a window being destroyed.
-    mutable std::mutex FMutex;
-    QObject* FWindow;
+    virtual bool Post(const TMessage& message) = 0;
 };
 
 using HWND = std::shared_ptr<WindowHandle>;
 
 // Queues a message for the window; false (and nothing delivered) when the
 // handle is empty or its window has gone.
-bool PostMessage(const HWND& window, std::uint32_t msg, std::int32_t wParam, std::int32_t lParam);
+inline bool PostMessage(const HWND& window, std::uint32_t msg, std::int32_t wParam,
+                        std::int32_t lParam) {
+    return window && window->Post(TMessage{msg, wParam, lParam, 0});
+}
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "Main.h"
 #include "platform/Application.h"
+#include "support/FakeSerial.h"
 #include "support/ManualTimers.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
@@ -32,7 +33,8 @@ protected:
 
     // Creates and shows the window the way the program's entry does.
     TMainForm& CreateForm() {
-        Form = std::make_unique<TMainForm>(nullptr, platform::Services{Timers, Dir.Path("")});
+        Form =
+            std::make_unique<TMainForm>(nullptr, platform::Services{Timers, Serial, Dir.Path("")});
         Form->show();
         Form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -55,6 +57,7 @@ protected:
 
     testing_support::TempDir Dir;
     testing_support::ManualTimers Timers;
+    testing_support::FakeSerialPorts Serial;
     std::unique_ptr<TMainForm> Form;
     std::vector<std::string> ErrorBoxes;
 };

@@ -1,4 +1,4 @@
-#include "WindowHandle.h"
+#include "QtWindowHandle.h"
 
 #include "MessageEvent.h"
 
@@ -11,7 +11,7 @@ QEvent::Type MessageEvent::EventType() {
     return type;
 }
 
-bool WindowHandle::Post(const TMessage& message) {
+bool QtWindowHandle::Post(const TMessage& message) {
     std::lock_guard lock(FMutex);
     if (FWindow == nullptr)
         return false;
@@ -19,18 +19,9 @@ bool WindowHandle::Post(const TMessage& message) {
     return true;
 }
 
-void WindowHandle::Close() {
+void QtWindowHandle::Close() {
     std::lock_guard lock(FMutex);
     FWindow = nullptr;
-}
-
-bool WindowHandle::IsOpen() const {
-    std::lock_guard lock(FMutex);
-    return FWindow != nullptr;
-}
-
-bool PostMessage(const HWND& window, std::uint32_t msg, std::int32_t wParam, std::int32_t lParam) {
-    return window && window->Post(TMessage{msg, wParam, lParam, 0});
 }
 
 } // namespace platform
