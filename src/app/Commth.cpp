@@ -2,12 +2,13 @@
 
 #include "Messages.h"
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
 
 namespace {
-constexpr auto kFailedWaitPause = std::chrono::milliseconds(5);
-}
+constexpr auto kFirstRetryPause = std::chrono::milliseconds(5);
+constexpr auto kLongestRetryPause = std::chrono::milliseconds(100);
+} // namespace
 
 TCommTh::TCommTh(TCommPort* Port, platform::HWND Wnd, platform::MultimediaTimers& Clock,
                  bool CreateSuspended)
@@ -26,6 +27,7 @@ void TCommTh::Execute() {
             PauseAfterFailedWait();
             continue;
         }
+        FFailedWaits = 0;
         // The time base seen or set here is the one this change is measured
         // against, whatever a reset does meanwhile.
         std::uint32_t timeBase = FStartTime.load();
@@ -42,6 +44,10 @@ void TCommTh::Execute() {
 }
 
 void TCommTh::PauseAfterFailedWait() {
-    if (FPort->IsOpen() && !Terminated())
-        std::this_thread::sleep_for(kFailedWaitPause);
+    if (!FPort->IsOpen() || Terminated())
+        return;
+    const auto pause =
+        std::min(kFirstRetryPause * (1 << std::min(FFailedWaits, 5)), kLongestRetryPause);
+    ++FFailedWaits;
+    SleepUnlessTerminated(pause);
 }

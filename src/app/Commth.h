@@ -33,10 +33,13 @@ protected:
 private:
     // After a failed wait, while the port is still open: a pause before the
     // next try, so a device that fails every wait at once (unplugged) costs
-    // no processor time. A change meanwhile is still caught by the next wait.
+    // no processor time. The pause grows while the waits keep failing, and
+    // Terminate() cuts it short. A change meanwhile is still caught by the
+    // next wait.
     void PauseAfterFailedWait();
 
     TCommPort* const FPort;
+    int FFailedWaits = 0; // watcher thread only
     const platform::HWND FWnd;
     platform::MultimediaTimers& FClock;
 };

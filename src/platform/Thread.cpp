@@ -16,6 +16,19 @@ TThread::~TThread() {
     }
 }
 
+void TThread::Terminate() {
+    {
+        std::lock_guard lock(FTerminateMutex);
+        FTerminated.store(true, std::memory_order_release);
+    }
+    FTerminateSignal.notify_all();
+}
+
+void TThread::SleepUnlessTerminated(std::chrono::milliseconds duration) {
+    std::unique_lock lock(FTerminateMutex);
+    FTerminateSignal.wait_for(lock, duration, [this] { return Terminated(); });
+}
+
 void TThread::AfterConstruction() {
     if (!FCreateSuspended)
         Start();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -33,7 +36,7 @@ public:
     // Starts Execute() on a new thread; later calls do nothing.
     void Start();
     // Asks Execute() to stop; it does so the next time it looks at Terminated().
-    void Terminate() { FTerminated.store(true, std::memory_order_release); }
+    void Terminate();
     // Waits until Execute() has returned. Never call it on a FreeOnTerminate thread.
     void WaitFor();
 
@@ -48,6 +51,9 @@ public:
 protected:
     virtual void Execute() = 0;
 
+    // Sleeps for the given time, or less when Terminate() is called meanwhile.
+    void SleepUnlessTerminated(std::chrono::milliseconds duration);
+
 private:
     void Run();
 
@@ -59,6 +65,9 @@ private:
     std::atomic<bool> FStartGate{false};
     // Written by the owner (any thread), read by Execute().
     std::atomic<bool> FTerminated{false};
+    // Wakes SleepUnlessTerminated() when Terminate() is called.
+    std::mutex FTerminateMutex;
+    std::condition_variable FTerminateSignal;
     // Written by the thread when Execute() has returned.
     std::atomic<bool> FFinished{false};
 };

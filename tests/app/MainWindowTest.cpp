@@ -29,6 +29,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheLayout) {
     EXPECT_EQ(QRect(form.Left(), form.Top(), form.Width(), form.Height()),
               QRect(192, 107, 276, 332));
     EXPECT_EQ(form.cbPort->currentText(), "COM1");
+    EXPECT_EQ(form.cbPort->toolTip(), "fake:COM1") << "the tooltip names the device";
     EXPECT_TRUE(form.cbRealtimeMonitor->isChecked());
     EXPECT_EQ(form.lbStatus->text(), "Not opened");
     EXPECT_EQ(LogText(form), QString::fromLatin1(SampleKeyingLog));
