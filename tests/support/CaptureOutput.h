@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/Mixer.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+// An output that renders the mix as fast as it can, with no clock, and keeps
+// the exact stream each handle played and every buffer written to it. It
+// renders only while a voice is open, so idle tests cost nothing.
+class CaptureOutput final : public platform::MixTap {
+public:
+    struct Write {
+        std::uint32_t length;
+        std::uint32_t loops;
+        bool operator==(const Write&) const = default;
+    };
+
+    explicit CaptureOutput(platform::Mixer& mixer) : FMixer(mixer) {
+        FMixer.SetTap(this);
+        FMixer.SetOutputRunning(true);
+        FThread = std::thread([this] { Run(); });
+    }
+    ~CaptureOutput() override {
+        FStop.store(true);
+        FThread.join();
+        FMixer.SetOutputRunning(false);
+        FMixer.SetTap(nullptr);
+    }
+
+    void OnSample(std::uint64_t voice, std::uint8_t sample) override {
+        std::lock_guard lock(FMutex);
+        FSamples[voice].push_back(sample);
+    }
+    void OnWrite(std::uint64_t voice, const platform::WAVEHDR& header) override {
+        std::lock_guard lock(FMutex);
+        FWrites[voice].push_back({header.dwBufferLength, header.dwLoops});
+    }
+
+    // The handles opened so far, by their serial numbers, in order of opening.
+    std::vector<std::uint64_t> Voices() {
+        std::lock_guard lock(FMutex);
+        std::vector<std::uint64_t> voices;
+        for (const auto& [voice, writes] : FWrites)
+            voices.push_back(voice);
+        return voices;
+    }
+    std::vector<std::uint8_t> Samples(std::uint64_t voice) {
+        std::lock_guard lock(FMutex);
+        return FSamples[voice];
+    }
+    std::vector<Write> Writes(std::uint64_t voice) {
+        std::lock_guard lock(FMutex);
+        return FWrites[voice];
+    }
+    // The mixed stream, as the output got it.
+    std::vector<float> Mix() {
+        std::lock_guard lock(FMutex);
+        return FMix;
+    }
+
+private:
+    void Run() {
+        constexpr int kBlock = 80;
+        float block[kBlock];
+        while (!FStop.load()) {
+            if (FMixer.BusyVoices() == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                continue;
+            }
+            std::fill(std::begin(block), std::end(block), 0.0f);
+            FMixer.Render(block, kBlock);
+            std::lock_guard lock(FMutex);
+            FMix.insert(FMix.end(), std::begin(block), std::end(block));
+        }
+    }
+
+    platform::Mixer& FMixer;
+    std::atomic<bool> FStop{false};
+    std::mutex FMutex;
+    std::map<std::uint64_t, std::vector<std::uint8_t>> FSamples;
+    std::map<std::uint64_t, std::vector<Write>> FWrites;
+    std::vector<float> FMix;
+    std::thread FThread;
+};
+
+} // namespace testing_support
