@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format git
+    portaudio19-dev
     qt6-base-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     xvfb xdotool x11-utils

@@ -129,12 +129,29 @@ void TMainForm::WMKeyChange(platform::TMessage& Message) {
     Lines().Add(FormatLogLine(Message.LParam, FKeyDown ? 1 : 0));
 }
 
-// The serial port, the key watcher and the tone player arrive with recording
-// and playback; until then the commands reach these and change nothing.
+// Recording and playback arrive next; until then the commands reach these
+// and change nothing but the monitor tone and the status line.
 void TMainForm::OpenPort() {}
 void TMainForm::ClosePort() {
+    StopTone();
     UpdateStatus();
 }
 void TMainForm::StartPlay() {}
 void TMainForm::StopPlay() {}
 void TMainForm::PlayStep() {}
+
+void TMainForm::StartTone(std::int32_t durationMs) {
+    if (FWaveOutTh != nullptr)
+        return;
+    auto* tone = new TWaveOutTh(durationMs, FServices.Audio, FServices.Timers);
+    if (durationMs == TWaveOutTh::kContinuous)
+        FWaveOutTh = tone;
+    tone->Start(); // it releases itself when its run ends
+}
+
+void TMainForm::StopTone() {
+    if (FWaveOutTh == nullptr)
+        return;
+    FWaveOutTh->Stop();
+    FWaveOutTh = nullptr;
+}

@@ -3,6 +3,7 @@
 #include "Commth.h"
 #include "Defs.h"
 #include "Messages.h"
+#include "Waveoutth.h"
 #include "platform/Form.h"
 #include "platform/IniFile.h"
 #include "platform/MemoLines.h"
@@ -35,6 +36,12 @@ public:
 
     void Dispatch(void* Message) override;
     void UpdateStatus();
+
+    // Tone control: a continuous tone (-1) until StopTone(), or a timed tone
+    // of a number of milliseconds that ends by itself. While a continuous
+    // tone is held, StartTone does nothing.
+    void StartTone(std::int32_t durationMs);
+    void StopTone();
 
     // The window's controls and menu items, built from its layout.
     QMenuBar* MainMenu1 = nullptr;
@@ -98,6 +105,9 @@ private:
     bool FRecording = false;
     TCommPort FPort;
     std::unique_ptr<TCommTh> FCommTh;
+    // The continuous tone held, or null. Not owned: the thread releases itself
+    // after StopTone().
+    TWaveOutTh* FWaveOutTh = nullptr;
     bool FKeyDown = false;
     bool FPlaying = false;
     std::int32_t FPlayIndex = -1;

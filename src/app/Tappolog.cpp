@@ -2,6 +2,7 @@
 // the orderly shutdown that saves the settings before the window is destroyed.
 #include "Main.h"
 #include "platform/Application.h"
+#include "platform/AudioOutput.h"
 #include "platform/ExecutablePath.h"
 #include "platform/PosixSerialPorts.h"
 #include "platform/SystemTimers.h"
@@ -11,7 +12,9 @@ int main(int argc, char** argv) {
     platform::SystemTimers timers;
     const std::string directory = platform::ExecutableDirectory();
     platform::PosixSerialPorts serial(directory + "Tappolog.ini");
-    const platform::Services services{timers, serial, directory};
+    platform::Mixer mixer;
+    const std::unique_ptr<platform::AudioOutput> output = platform::OpenDefaultOutput(mixer);
+    const platform::Services services{timers, serial, mixer, directory};
     try {
         MainForm = new TMainForm(nullptr, services);
         MainForm->show();
@@ -26,5 +29,9 @@ int main(int argc, char** argv) {
         delete MainForm;
         MainForm = nullptr;
     }
+    // Tones still sounding end at once without an output; wait for their threads.
+    output->Stop();
+    mixer.Shutdown();
+    TWaveOutTh::WaitForAll();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "MultimediaTimers.h"
 #include "SerialPort.h"
+#include "WaveOut.h"
 
 #include <string>
 
@@ -12,6 +13,7 @@ namespace platform {
 struct Services {
     MultimediaTimers& Timers;
     SerialPorts& Serial;
+    WaveOut& Audio;
     // Where the settings file lives; ends with "/".
     std::string ExecutableDirectory;
 };

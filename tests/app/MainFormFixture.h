@@ -2,6 +2,7 @@
 
 #include "Main.h"
 #include "platform/Application.h"
+#include "support/CaptureOutput.h"
 #include "support/FakeSerial.h"
 #include "support/ManualTimers.h"
 #include "support/QtPrinters.h"
@@ -33,8 +34,8 @@ protected:
 
     // Creates and shows the window the way the program's entry does.
     TMainForm& CreateForm() {
-        Form =
-            std::make_unique<TMainForm>(nullptr, platform::Services{Timers, Serial, Dir.Path("")});
+        Form = std::make_unique<TMainForm>(nullptr,
+                                           platform::Services{Timers, Serial, Audio, Dir.Path("")});
         Form->show();
         Form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -48,6 +49,7 @@ protected:
         if (Form->isVisible())
             Form->hide();
         Form.reset();
+        TWaveOutTh::WaitForAll();
     }
 
     void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -58,6 +60,8 @@ protected:
     testing_support::TempDir Dir;
     testing_support::ManualTimers Timers;
     testing_support::FakeSerialPorts Serial;
+    platform::Mixer Audio;
+    testing_support::CaptureOutput Capture{Audio};
     std::unique_ptr<TMainForm> Form;
     std::vector<std::string> ErrorBoxes;
 };

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTextCursor>
 
+#include <set>
+
 namespace {
 
 using MainWindowTest = MainFormFixture;
@@ -247,6 +249,41 @@ TEST_F(MainWindowTest, ErrorInAHandlerIsShownAndTheProgramCarriesOn) {
     ASSERT_EQ(ErrorBoxes.size(), 1u) << "the save stops at the first refused write";
     EXPECT_NE(ErrorBoxes[0].find(Dir.Path("Tappolog.ini")), std::string::npos) << ErrorBoxes[0];
     EXPECT_FALSE(form.isVisible()) << "shutdown goes on";
+}
+
+} // namespace
+
+namespace {
+
+using ToneControlTest = MainFormFixture;
+
+TEST_F(ToneControlTest, HeldContinuousToneBlocksEveryOtherStart) {
+    TMainForm& form = CreateForm();
+    form.StopTone(); // none held: nothing happens
+    form.StartTone(TWaveOutTh::kContinuous);
+    form.StartTone(100);
+    form.StartTone(TWaveOutTh::kContinuous);
+    form.StopTone();
+    TWaveOutTh::WaitForAll();
+    ASSERT_EQ(Capture.Voices().size(), 1u);
+    EXPECT_EQ(Capture.Samples(Capture.Voices()[0]).size(), 623u);
+}
+
+TEST_F(ToneControlTest, StartRightAfterStopPlaysASecondToneBesideTheFirst) {
+    TMainForm& form = CreateForm();
+    form.StartTone(TWaveOutTh::kContinuous);
+    form.StopTone();
+    form.StartTone(TWaveOutTh::kContinuous);
+    form.StopTone();
+    form.StartTone(60); // timed tones are never held
+    form.StartTone(60);
+    TWaveOutTh::WaitForAll();
+    // Each tone has a voice of its own and plays whole; the threads open
+    // their voices in whatever order they get to run.
+    std::multiset<std::size_t> lengths;
+    for (std::uint64_t voice : Capture.Voices())
+        lengths.insert(Capture.Samples(voice).size());
+    EXPECT_EQ(lengths, (std::multiset<std::size_t>{483, 483, 623, 623}));
 }
 
 } // namespace
