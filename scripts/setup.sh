@@ -5,10 +5,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format git
-    portaudio19-dev
+    portaudio19-dev libasound2-dev
     qt6-base-dev fonts-dejavu-core
     libgtest-dev libgmock-dev
     xvfb xdotool x11-utils
+    pulseaudio pulseaudio-utils libasound2-plugins
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "Mixer.h"
 
+#include <cstdint>
 #include <memory>
 
 namespace platform {
@@ -16,6 +17,9 @@ public:
     virtual bool Running() const = 0;
     // Stops rendering for good (at exit).
     virtual void Stop() = 0;
+    // What comes after the time the mixer's clock gives a sample: the
+    // upsampler's delay.
+    virtual std::int64_t OutputLatencyNs() const = 0;
 };
 
 // The default output device through PortAudio, or, when there is none (no

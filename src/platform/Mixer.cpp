@@ -1,5 +1,7 @@
 #include "Mixer.h"
 
+#include "SteadyClock.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -9,12 +11,6 @@ namespace {
 
 constexpr std::int64_t kImmediately = INT64_MIN;
 constexpr std::uint32_t kCapacity = Voice::kQueueCapacity;
-
-std::int64_t SteadyNowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // The mix's zero is the tone's rest level, so silence and a tone at rest
 // are the same and a voice starts and ends without a step.
@@ -93,7 +89,9 @@ MMRESULT Mixer::Pause(HWAVEOUT handle) {
 MMRESULT Mixer::Restart(HWAVEOUT handle) {
     if (!IsOpenHandle(handle))
         return MMSYSERR_INVALHANDLE;
-    handle->FStartSample.store(PlacementFor(SteadyNowNs()), std::memory_order_release);
+    const std::int64_t now = SteadyNowNs();
+    FLatestRestartNs.store(now, std::memory_order_relaxed);
+    handle->FStartSample.store(PlacementFor(now), std::memory_order_release);
     return MMSYSERR_NOERROR;
 }
 
@@ -171,6 +169,7 @@ void Mixer::RenderVoice(Voice& voice, float* out, int count, std::int64_t first,
         }
         if (voice.FFirstSample.load(std::memory_order_relaxed) < 0) {
             voice.FFirstSample.store(first + i, std::memory_order_release);
+            FLatestStart.store(first + i, std::memory_order_release);
             if (start != kImmediately && first + i > start)
                 FLateStarts.fetch_add(1, std::memory_order_relaxed);
         }

@@ -84,20 +84,24 @@ public:
     // safe: no locks, no allocation, no blocking.
     void Render(float* out, int count);
 
-    // Publishes that mix sample `sample` is rendered at steady time `timeNs`,
-    // at the output's pace, and how long after Restart() a start may be placed
-    // so that the render that plays it has not begun yet. Real-time safe.
+    // Publishes that mix sample `sample` leaves the output at steady time
+    // `timeNs`, at the output's pace, and how long after Restart() a start is
+    // placed so that the render that plays it has not begun yet. Real-time safe.
     void PublishTiming(std::int64_t sample, std::int64_t timeNs);
     void SetStartLatency(std::int64_t latencyNs) { FStartLatencyNs.store(latencyNs); }
 
     // --- Figures ---
     std::int64_t RenderedSamples() const { return FRendered.load(); }
-    // The steady time at which a mix sample is rendered; -1 before any timing.
+    // The steady time at which a mix sample leaves the output; -1 before any timing.
     std::int64_t TimeOfSample(std::int64_t sample) const;
     // The mix sample at which a handle's first sample played; -1 until then.
     std::int64_t FirstSampleOf(HWAVEOUT handle) const { return handle->FFirstSample.load(); }
     std::uint64_t SerialOf(HWAVEOUT handle) const { return handle->FSerial.load(); }
     int BusyVoices() const;
+    // The mix sample at which the latest voice started, and the steady time of
+    // the latest Restart(): a benchmark's view of start latency.
+    std::int64_t LatestStart() const { return FLatestStart.load(); }
+    std::int64_t LatestRestartNs() const { return FLatestRestartNs.load(); }
     std::uint64_t LateStarts() const { return FLateStarts.load(); }
 
     // Attach before any voice opens; see MixTap.
@@ -126,6 +130,8 @@ private:
     // Written by the renderer only.
     std::atomic<std::int64_t> FRendered{0};
     std::atomic<std::uint64_t> FLateStarts{0};
+    std::atomic<std::int64_t> FLatestStart{-1};
+    std::atomic<std::int64_t> FLatestRestartNs{-1}; // written by owners
 
     // The published timing, a sequence lock: the renderer (only writer) makes
     // FTimingSeq odd while it writes; readers retry until they see one even value.

@@ -1,6 +1,7 @@
 #include "AudioOutput.h"
 #include "MixRenderer.h"
 
+#include <alsa/asoundlib.h>
 #include <portaudio.h>
 
 #include <cmath>
@@ -34,6 +35,10 @@ private:
     int FSaved;
 };
 
+// ALSA reports to the terminal from inside the stream too (an underrun it
+// recovered from); the user has nothing to do about either.
+void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
 // A whole multiple of the mix rate near the device's own rate: the server or
 // driver then need not resample, and the upsampler's ratio is whole.
 int OutputFactor(double deviceRate) {
@@ -43,9 +48,11 @@ int OutputFactor(double deviceRate) {
     return 6; // 48000 Hz, which every server takes
 }
 
-// 2.5 ms periods: short enough that a placed start waits little.
-constexpr int kMixSamplesPerPeriod = 20;
+// 5 ms periods: a placed start waits little, and a stream through a sound
+// server's ALSA plugin runs without underruns (2.5 ms periods underran).
+constexpr int kMixSamplesPerPeriod = 40;
 constexpr double kSuggestedLatency = 0.005;
+constexpr double kOutputTimeJitterPeriods = 10;
 
 class PortAudioOutput final : public AudioOutput {
 public:
@@ -57,6 +64,7 @@ public:
     }
 
     bool Open() {
+        snd_lib_error_set_handler(IgnoreAlsaMessage);
         QuietStderr quiet;
         FInitialised = Pa_Initialize() == paNoError;
         if (!FInitialised)
@@ -65,8 +73,10 @@ public:
         if (device == paNoDevice)
             return false;
         const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        // Through a sound server the reported output times wander by a few
+        // periods; the loop averages over them instead of taking them for stalls.
         FRenderer = std::make_unique<MixRenderer>(FMixer, OutputFactor(info->defaultSampleRate),
-                                                  kMixSamplesPerPeriod);
+                                                  kMixSamplesPerPeriod, kOutputTimeJitterPeriods);
         PaStreamParameters output{};
         output.device = device;
         output.channelCount = 1;
@@ -78,6 +88,9 @@ public:
             FStream = nullptr;
             return false;
         }
+        if (const PaStreamInfo* stream = Pa_GetStreamInfo(FStream))
+            FStreamLatency = stream->outputLatency;
+        FRenderer->SetOutputLatency(static_cast<std::int64_t>(FStreamLatency * 1e9));
         FMixer.SetOutputRunning(true);
         if (Pa_StartStream(FStream) != paNoError) {
             FMixer.SetOutputRunning(false);
@@ -87,6 +100,9 @@ public:
     }
 
     bool Running() const override { return FStream != nullptr; }
+
+    // The published times are already output times; only the filter adds.
+    std::int64_t OutputLatencyNs() const override { return FRenderer ? FRenderer->DelayNs() : 0; }
 
     void Stop() override {
         if (FStream == nullptr)
@@ -100,7 +116,7 @@ public:
 private:
     // The audio callback: no locks, no allocation, no blocking, no logging.
     static int Callback(const void*, void* output, unsigned long frames,
-                        const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* self) {
+                        const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags, void* self) {
         auto* me = static_cast<PortAudioOutput*>(self);
         auto* out = static_cast<float*>(output);
         if (static_cast<int>(frames) != me->FRenderer->FramesPerPeriod()) {
@@ -108,7 +124,15 @@ private:
                 out[i] = 0.0f; // never happens with a fixed period; stay silent if it does
             return paContinue;
         }
-        me->FRenderer->RenderPeriod(out, SteadyNowNs());
+        // The stream says when this buffer reaches the converter; on the
+        // steady clock that is now plus the same distance. Through a sound
+        // server callbacks come in bursts, but these times keep the device's pace.
+        double ahead = time->outputBufferDacTime - time->currentTime;
+        if (time->outputBufferDacTime == 0 || ahead < 0 || ahead > 1)
+            ahead = me->FStreamLatency;
+        const auto aheadNs = static_cast<std::int64_t>(ahead * 1e9);
+        me->FRenderer->SetOutputLatency(aheadNs);
+        me->FRenderer->RenderPeriod(out, SteadyNowNs() + aheadNs);
         return paContinue;
     }
 
@@ -116,12 +140,14 @@ private:
     bool FInitialised = false;
     std::unique_ptr<MixRenderer> FRenderer;
     PaStream* FStream = nullptr;
+    double FStreamLatency = kSuggestedLatency; // seconds, as the stream reports it
 };
 
 class NoOutput final : public AudioOutput {
 public:
     bool Running() const override { return false; }
     void Stop() override {}
+    std::int64_t OutputLatencyNs() const override { return 0; }
 };
 
 } // namespace
