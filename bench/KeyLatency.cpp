@@ -10,6 +10,8 @@
 #include "support/FakeSerial.h"
 #include "support/TempDir.h"
 
+#include "Figures.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -40,12 +42,6 @@ private:
     std::atomic<int> FCount{0};
 };
 
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 void ReportLatency(const char* label, std::vector<double> us) {
     std::sort(us.begin(), us.end());
     auto at = [&](double q) {
@@ -74,9 +70,9 @@ std::vector<double> MeasureEdges(int count, const std::function<void()>& awaitWa
 }
 
 double CpuShareOver(std::chrono::milliseconds span) {
-    const double before = CpuSeconds();
+    const double before = ProcessCpuSeconds();
     std::this_thread::sleep_for(span);
-    return 100.0 * (CpuSeconds() - before) / std::chrono::duration<double>(span).count();
+    return 100.0 * (ProcessCpuSeconds() - before) / std::chrono::duration<double>(span).count();
 }
 
 } // namespace

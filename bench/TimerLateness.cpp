@@ -6,6 +6,8 @@
 // itself allows), and the processor time used.
 #include "platform/SystemTimers.h"
 
+#include "Figures.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -19,12 +21,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
 
 std::vector<double> MeasureLateness(platform::SystemTimers& timers, int count) {
     std::mt19937 random(42);

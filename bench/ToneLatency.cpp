@@ -11,6 +11,8 @@
 #include "platform/PacedOutput.h"
 #include "platform/SystemTimers.h"
 
+#include "Figures.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,12 +25,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 void Report(const char* label, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     auto at = [&](double q) {
@@ -39,9 +35,9 @@ void Report(const char* label, std::vector<double> ms) {
 }
 
 double CpuShare(std::chrono::milliseconds span) {
-    const double before = CpuSeconds();
+    const double before = ProcessCpuSeconds();
     std::this_thread::sleep_for(span);
-    return 100.0 * (CpuSeconds() - before) / std::chrono::duration<double>(span).count();
+    return 100.0 * (ProcessCpuSeconds() - before) / std::chrono::duration<double>(span).count();
 }
 
 } // namespace

@@ -157,13 +157,23 @@ TEST_F(PosixSerialTest, DriverWithoutModemWaitIsPolled) {
 }
 
 // The whole key input on the real backend: port, watcher thread, real clock.
-TEST_F(PosixSerialTest, WatcherRecordsKeyingAndStopsOnClose) {
-    PosixSerialPorts ports(Dir.Path("Tappolog.ini"));
+class RecordingOverPtyTest : public PosixSerialTest {
+protected:
+    void SetUp() override {
+        PosixSerialTest::SetUp();
+        ASSERT_TRUE(port.Open(1));
+        watcher.reset(platform::NewThread<TCommTh>(&port, window, clock, false));
+    }
+
+    PosixSerialPorts ports{Dir.Path("Tappolog.ini")};
     platform::SystemTimers clock;
-    auto window = std::make_shared<testing_support::RecordingWindow>();
-    TCommPort port(ports);
-    ASSERT_TRUE(port.Open(1));
-    std::unique_ptr<TCommTh> watcher(platform::NewThread<TCommTh>(&port, window, clock, false));
+    std::shared_ptr<testing_support::RecordingWindow> window =
+        std::make_shared<testing_support::RecordingWindow>();
+    TCommPort port{ports};
+    std::unique_ptr<TCommTh> watcher;
+};
+
+TEST_F(RecordingOverPtyTest, WatcherRecordsKeyingAndStopsOnClose) {
 
     for (bool down : {true, false, true, false}) {
         ASSERT_TRUE(Eventually([] { return fake_modem::Waiters() > 0; }));
@@ -188,13 +198,7 @@ TEST_F(PosixSerialTest, WatcherRecordsKeyingAndStopsOnClose) {
     EXPECT_FALSE(fake_modem::Dtr());
 }
 
-TEST_F(PosixSerialTest, VanishedDeviceFailsEveryCallWithoutSpinning) {
-    PosixSerialPorts ports(Dir.Path("Tappolog.ini"));
-    platform::SystemTimers clock;
-    auto window = std::make_shared<testing_support::RecordingWindow>();
-    TCommPort port(ports);
-    ASSERT_TRUE(port.Open(1));
-    std::unique_ptr<TCommTh> watcher(platform::NewThread<TCommTh>(&port, window, clock, false));
+TEST_F(RecordingOverPtyTest, VanishedDeviceFailsEveryCallWithoutSpinning) {
     ASSERT_TRUE(Eventually([] { return fake_modem::Waiters() > 0; }));
 
     fake_modem::Unplug();

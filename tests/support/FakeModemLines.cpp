@@ -192,16 +192,8 @@ int open(const char* path, int flags, ...) {
     return OpenAny(path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
-        va_list arguments;
-        va_start(arguments, flags);
-        mode = va_arg(arguments, mode_t);
-        va_end(arguments);
-    }
-    return OpenAny(path, flags, mode);
-}
+// The same function under its large-file name.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int __open_2(const char* path, int flags) {
     return OpenAny(path, flags, 0);
