@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::microseconds(1000 + (i * 397) % 5000));
     }
     Report("StartTone(-1) to first sample out", fromStartTone);
-    Report("restart to first sample out", fromRestart);
+    Report("placement anchor to first sample out", fromRestart);
     std::printf("late starts: %llu of %d\n", static_cast<unsigned long long>(mixer.LateStarts()),
                 kTones);
 

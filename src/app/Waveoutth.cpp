@@ -1,5 +1,7 @@
 #include "Waveoutth.h"
 
+#include "platform/SteadyClock.h"
+
 #include <chrono>
 
 namespace {
@@ -26,7 +28,8 @@ platform::WAVEFORMATEX ToneFormat() {
 
 TWaveOutTh::TWaveOutTh(std::int32_t Duration, platform::WaveOut& Device,
                        platform::MultimediaTimers& Timers)
-    : TThread(true), FDuration(Duration), FDevice(Device), FTimers(Timers) {
+    : TThread(true), FDuration(Duration), FAskedNs(platform::SteadyNowNs()), FDevice(Device),
+      FTimers(Timers) {
     FreeOnTerminate = true;
     RunningTones.fetch_add(1);
 }
@@ -98,7 +101,7 @@ void TWaveOutTh::PlayContinuous() {
     FDevice.Pause(FWaveOut);
     for (int i = 0; i <= 5; ++i)
         Queue(i);
-    FDevice.Restart(FWaveOut);
+    FDevice.RestartAt(FWaveOut, FAskedNs);
     int k = 6;
     for (;;) {
         const bool queued = Queue(k);
@@ -130,7 +133,7 @@ void TWaveOutTh::PlayTimed() {
         Queue(1);
     }
     Queue(tone::kReleaseIndex);
-    FDevice.Restart(FWaveOut);
+    FDevice.RestartAt(FWaveOut, FAskedNs);
 }
 
 void TWaveOutTh::CleanUp() {

@@ -54,6 +54,9 @@ private:
     void WaitWhileQueued(int i);
 
     const std::int32_t FDuration;
+    // When the tone was asked for (the object made, on the asking thread):
+    // its start is placed a fixed time after this.
+    const std::int64_t FAskedNs;
     platform::HWAVEOUT FWaveOut = nullptr;
     std::array<platform::WAVEHDR, tone::kBufferCount> FHeaders{};
     // The run's sample blocks, from the preparation to the clean-up.

@@ -87,11 +87,14 @@ MMRESULT Mixer::Pause(HWAVEOUT handle) {
 }
 
 MMRESULT Mixer::Restart(HWAVEOUT handle) {
+    return RestartAt(handle, SteadyNowNs());
+}
+
+MMRESULT Mixer::RestartAt(HWAVEOUT handle, std::int64_t askedNs) {
     if (!IsOpenHandle(handle))
         return MMSYSERR_INVALHANDLE;
-    const std::int64_t now = SteadyNowNs();
-    FLatestRestartNs.store(now, std::memory_order_relaxed);
-    handle->FStartSample.store(PlacementFor(now), std::memory_order_release);
+    FLatestRestartNs.store(askedNs, std::memory_order_relaxed);
+    handle->FStartSample.store(PlacementFor(askedNs), std::memory_order_release);
     return MMSYSERR_NOERROR;
 }
 

@@ -68,6 +68,7 @@ public:
     MMRESULT Write(HWAVEOUT handle, WAVEHDR* header) override;
     MMRESULT Pause(HWAVEOUT handle) override;
     MMRESULT Restart(HWAVEOUT handle) override;
+    MMRESULT RestartAt(HWAVEOUT handle, std::int64_t askedNs) override;
     MMRESULT Unprepare(HWAVEOUT handle, WAVEHDR* header) override;
     MMRESULT Close(HWAVEOUT handle) override;
 
@@ -98,8 +99,8 @@ public:
     std::int64_t FirstSampleOf(HWAVEOUT handle) const { return handle->FFirstSample.load(); }
     std::uint64_t SerialOf(HWAVEOUT handle) const { return handle->FSerial.load(); }
     int BusyVoices() const;
-    // The mix sample at which the latest voice started, and the steady time of
-    // the latest Restart(): a benchmark's view of start latency.
+    // The mix sample at which the latest voice started, and the moment the
+    // latest restart counted from: a benchmark's view of start latency.
     std::int64_t LatestStart() const { return FLatestStart.load(); }
     std::int64_t LatestRestartNs() const { return FLatestRestartNs.load(); }
     std::uint64_t LateStarts() const { return FLateStarts.load(); }

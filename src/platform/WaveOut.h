@@ -64,6 +64,10 @@ public:
     virtual MMRESULT Write(HWAVEOUT handle, WAVEHDR* header) = 0;
     virtual MMRESULT Pause(HWAVEOUT handle) = 0;
     virtual MMRESULT Restart(HWAVEOUT handle) = 0;
+    // Restart() as if called at askedNs (steady clock): the start is placed
+    // the fixed latency after that moment, so a tone sounds the same time
+    // after it was asked for, however long its thread took to get here.
+    virtual MMRESULT RestartAt(HWAVEOUT handle, std::int64_t askedNs) = 0;
     virtual MMRESULT Unprepare(HWAVEOUT handle, WAVEHDR* header) = 0;
     virtual MMRESULT Close(HWAVEOUT handle) = 0;
 };

@@ -114,6 +114,18 @@ TEST_F(MixerTest, RestartIsPlacedAFixedLatencyAheadOnThePublishedClock) {
     EXPECT_GE(first, 80);
     EXPECT_LE(first, 90) << "placed at restart plus the latency, not at once";
     EXPECT_EQ(Device.FirstSampleOf(voice), first);
+
+    // Counted from when the tone was asked for, 5 ms before its restart: 40
+    // samples earlier than a restart counted from itself.
+    HWAVEOUT asked = OpenVoice();
+    Buffer second(Device, asked, 255, 1);
+    const std::int64_t rendered = Device.RenderedSamples();
+    Device.PublishTiming(rendered, now + 100'000'000);
+    Device.Pause(asked);
+    Device.Write(asked, &second.header);
+    Device.RestartAt(asked, now + 95'000'000);
+    const std::vector<float> later = Render(200);
+    EXPECT_EQ(std::find(later.begin(), later.end(), 1.0f) - later.begin(), 40);
 }
 
 TEST_F(MixerTest, WithoutOutputOpenFailsAndTheNullHandleFailsEverything) {
