@@ -28,6 +28,8 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 export XDG_RUNTIME_DIR="$work/runtime"
 export QT_QPA_PLATFORM=xcb
+# No sound server for the program to find or start: it runs silent.
+export PULSE_SERVER="unix:$work/runtime/no-sound-server"
 
 # Starts the program from elsewhere, checks where its window is, closes it
 # with Ctrl+W and waits for a clean exit.
