@@ -23,6 +23,11 @@ TMainForm::TMainForm(QWidget* Owner, const platform::Services& Services)
 
 TMainForm::~TMainForm() {
     ClosePort();
+    // A playback still running ends here: its pending step never reaches a
+    // window that is gone, and its period request is returned.
+    CancelPendingStep();
+    if (FPlaying)
+        FServices.Timers.endPeriod();
     FIniFile.reset();
 }
 
@@ -109,8 +114,6 @@ void TMainForm::miPlayClick(QObject*) {
     StartPlay();
 }
 
-void TMainForm::cbRealtimeMonitorClick(QObject*) {}
-
 void TMainForm::miDeleteAllClick(QObject*) {
     Lines().Clear();
     // The next key change starts a new time base, so the new log starts near 0.
@@ -123,22 +126,6 @@ void TMainForm::ShowSelectedDevice() {
     const std::string device = index >= 0 ? FServices.Serial.DevicePath(index + 1) : std::string();
     cbPort->setToolTip(QString::fromStdString(device));
 }
-
-void TMainForm::WMKeyChange(platform::TMessage& Message) {
-    FKeyDown = Message.WParam != 0;
-    Lines().Add(FormatLogLine(Message.LParam, FKeyDown ? 1 : 0));
-}
-
-// Recording and playback arrive next; until then the commands reach these
-// and change nothing but the monitor tone and the status line.
-void TMainForm::OpenPort() {}
-void TMainForm::ClosePort() {
-    StopTone();
-    UpdateStatus();
-}
-void TMainForm::StartPlay() {}
-void TMainForm::StopPlay() {}
-void TMainForm::PlayStep() {}
 
 void TMainForm::StartTone(std::int32_t durationMs) {
     if (FWaveOutTh != nullptr)

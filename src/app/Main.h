@@ -90,13 +90,20 @@ private:
     // The port list's tooltip names the device the selected entry opens.
     void ShowSelectedDevice();
 
-    // Recording and playback: the commands reach them here.
-    void OpenPort();
+    // Recording: the port, its key watcher and the monitor tone.
+    bool OpenPort();
     void ClosePort();
+    void WMKeyChange(platform::TMessage& Message);
+
+    // Playback: a chain of steps, each set off by a one-shot timer whose
+    // callback posts WM_PLAYSTEP.
     void StartPlay();
     void StopPlay();
     void PlayStep();
-    void WMKeyChange(platform::TMessage& Message);
+    static void PlayTimerProc(const platform::HWND& Window);
+    // A restart, Stop and the window's end drop the step still pending, so
+    // two chains never run side by side.
+    void CancelPendingStep();
 
     const platform::Services FServices;
     platform::MenuShortcuts* FShortcuts = nullptr; // owned by the window
@@ -112,6 +119,10 @@ private:
     bool FPlaying = false;
     std::int32_t FPlayIndex = -1;
     std::uint32_t FPlayStart = 0;
+    // The timer of the step still to come, or none; and how many steps of
+    // earlier chains are already posted and must be passed over.
+    platform::TimerId FPlayTimer = platform::kNoTimer;
+    int FStaleSteps = 0;
 };
 
 // The one main window, set when the program creates it.

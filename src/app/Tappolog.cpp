@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/AudioOutput.h"
 #include "platform/ExecutablePath.h"
+#include "platform/MessageBoxes.h"
 #include "platform/PosixSerialPorts.h"
 #include "platform/SystemTimers.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     platform::PosixSerialPorts serial(directory + "Tappolog.ini");
     platform::Mixer mixer;
     const std::unique_ptr<platform::AudioOutput> output = platform::OpenDefaultOutput(mixer);
-    const platform::Services services{timers, serial, mixer, directory};
+    platform::QtMessageBoxes messages;
+    const platform::Services services{timers, serial, mixer, messages, directory};
     try {
         MainForm = new TMainForm(nullptr, services);
         MainForm->show();

@@ -6,6 +6,7 @@
 #include "support/FakeSerial.h"
 #include "support/ManualTimers.h"
 #include "support/QtPrinters.h"
+#include "support/RecordedMessageBoxes.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -34,8 +35,8 @@ protected:
 
     // Creates and shows the window the way the program's entry does.
     TMainForm& CreateForm() {
-        Form = std::make_unique<TMainForm>(nullptr,
-                                           platform::Services{Timers, Serial, Audio, Dir.Path("")});
+        Form = std::make_unique<TMainForm>(
+            nullptr, platform::Services{Timers, Serial, Audio, Messages, Dir.Path("")});
         Form->show();
         Form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(Form.get()));
@@ -62,6 +63,7 @@ protected:
     testing_support::FakeSerialPorts Serial;
     platform::Mixer Audio;
     testing_support::CaptureOutput Capture{Audio};
+    testing_support::RecordedMessageBoxes Messages;
     std::unique_ptr<TMainForm> Form;
     std::vector<std::string> ErrorBoxes;
 };

@@ -129,7 +129,13 @@ TEST_F(MainWindowTest, ShortcutsWorkWhicheverControlHasTheFocus) {
             Press(focus, s.key, s.modifiers);
             EXPECT_EQ(triggered.count(), 1)
                 << s.item->text().toStdString() << " from " << focus->objectName().toStdString();
-            EXPECT_EQ(QApplication::focusWidget(), focus);
+            // Play disables the monitor switch, which then gives up the focus.
+            if (s.item != form.miPlay) {
+                EXPECT_EQ(QApplication::focusWidget(), focus)
+                    << s.item->text().toStdString() << " from "
+                    << focus->objectName().toStdString();
+            }
+            form.miClosePort->trigger(); // back to idle for the next key
         }
     }
     EXPECT_FALSE(form.cbPort->view()->isVisible()) << "F4 must not open the port list";

@@ -3,9 +3,11 @@
 #include "platform/MultimediaTimers.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -44,8 +46,11 @@ public:
         return false;
     }
 
-    // Sleeping moves the manual clock on, so a thread that sleeps sees time pass.
-    void sleep(std::uint32_t delayMs) override { FNow.fetch_add(delayMs); }
+    // Sleeps for real: threads that poll (the tone threads) must not move
+    // the clock the test moves by hand.
+    void sleep(std::uint32_t delayMs) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    }
 
     // Moves the clock forward by ms, firing every timer that falls due on the way.
     void advance(std::uint32_t ms) {
