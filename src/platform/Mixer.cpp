@@ -183,7 +183,8 @@ void Mixer::RenderVoice(Voice& voice, float* out, int count, std::int64_t first,
             out[i + static_cast<int>(n)] += Level(samples[n]);
         if (tap != nullptr) {
             for (std::uint32_t n = 0; n < run; ++n)
-                tap->OnSample(voice.FSerial.load(std::memory_order_relaxed), samples[n]);
+                tap->OnSample(voice.FSerial.load(std::memory_order_relaxed),
+                              first + i + static_cast<int>(n), samples[n]);
         }
         i += static_cast<int>(run);
         voice.FPosition += run;

@@ -15,7 +15,8 @@ namespace platform {
 class MixTap {
 public:
     virtual ~MixTap() = default;
-    virtual void OnSample(std::uint64_t voiceSerial, std::uint8_t sample) = 0;
+    // A voice played `sample` as mix sample number `index`.
+    virtual void OnSample(std::uint64_t voiceSerial, std::int64_t index, std::uint8_t sample) = 0;
     virtual void OnWrite(std::uint64_t voiceSerial, const WAVEHDR& header) = 0;
 };
 

@@ -37,7 +37,7 @@ public:
         FMixer.SetTap(nullptr);
     }
 
-    void OnSample(std::uint64_t voice, std::uint8_t sample) override {
+    void OnSample(std::uint64_t voice, std::int64_t, std::uint8_t sample) override {
         std::lock_guard lock(FMutex);
         FSamples[voice].push_back(sample);
     }
