@@ -137,21 +137,32 @@ int main(int argc, char** argv) {
     const double placementMs = (40 * 125'000 + 2'000'000) / 1e6;
     // Each tone belongs to the last interval that began before it sounded.
     // A step held up longer than an interval walks past it: that interval
-    // makes no sound, as playback is designed to do; those are counted.
+    // makes no sound, as playback is designed to do; those are counted, and
+    // so is a second tone for one interval.
     std::vector<double> onset, length;
-    std::size_t next = 0, missed = 0;
+    std::vector<bool> sounded(downs.size(), false);
+    std::size_t extra = 0;
     for (const auto& [voice, span] : tap.Spans()) {
         const double soundsMs = (mixer.TimeOfSample(span.first) - originNs) / 1e6 - placementMs;
-        std::size_t j = next;
-        while (j + 1 < downs.size() && static_cast<double>(downs[j + 1].downMs) <= soundsMs)
-            ++j;
-        missed += j - next;
-        next = j + 1;
+        const auto after = std::upper_bound(downs.begin(), downs.end(), soundsMs + 0.5,
+                                            [](double ms, const Interval& interval) {
+                                                return ms < static_cast<double>(interval.downMs);
+                                            });
+        if (after == downs.begin()) {
+            ++extra;
+            continue;
+        }
+        const auto j = static_cast<std::size_t>(after - downs.begin() - 1);
+        if (sounded[j]) {
+            ++extra;
+            continue;
+        }
+        sounded[j] = true;
         onset.push_back(soundsMs - static_cast<double>(downs[j].downMs));
         length.push_back((span.second - span.first + 1) / 8.0 -
                          static_cast<double>(downs[j].lengthMs));
     }
-    missed += downs.size() - std::min(next, downs.size());
+    const auto missed = static_cast<std::size_t>(std::count(sounded.begin(), sounded.end(), false));
     std::printf("start latency (constant):     %.3f ms\n", placementMs);
     std::printf(
         "intervals without a tone:     %zu of %zu (steps held up longer than the interval)\n",

@@ -122,7 +122,7 @@ TEST_F(PlaybackTest, RestartDropsThePendingStepOfTheEarlierRun) {
     TMainForm& form = CreateForm();
     form.miPlay->trigger();
     Step(501);
-    form.miPlay->trigger();
+    form.btnPlay->click();
     EXPECT_EQ(Timers.pendingDelays(), std::vector<std::uint32_t>{501}) << "one chain only";
     EXPECT_EQ(Timers.heldPeriods(), 1);
     EXPECT_EQ(form.lbStatus->text(), "Playing");

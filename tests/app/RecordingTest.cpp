@@ -202,3 +202,17 @@ TEST_F(RecordingTest, ExitStopsTheRecordingBeforeTheWindowCloses) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RecordingTest, CloseBoxSavesTheSettingsFirstAndStopsTheRecordingAtDestruction) {
+    TMainForm& form = StartRecording();
+    form.close(); // the close box: no Exit command runs
+    EXPECT_TRUE(Dir.Exists("Tappolog.ini"));
+    EXPECT_EQ(Serial.OpenLines(kPort), 1) << "still recording until the window is destroyed";
+    DestroyForm();
+    EXPECT_EQ(Serial.OpenLines(kPort), 0);
+    EXPECT_EQ(Timers.heldPeriods(), 0);
+}
+
+} // namespace
