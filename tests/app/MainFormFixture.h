@@ -53,6 +53,16 @@ protected:
         TWaveOutTh::WaitForAll();
     }
 
+    // The sample count of every tone played, in the order their voices
+    // opened, once all of them have ended.
+    std::vector<std::size_t> ToneLengths() {
+        TWaveOutTh::WaitForAll();
+        std::vector<std::size_t> lengths;
+        for (std::uint64_t voice : Capture.Voices())
+            lengths.push_back(Capture.Samples(voice).size());
+        return lengths;
+    }
+
     void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         target->setFocus();
         QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);

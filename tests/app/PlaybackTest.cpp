@@ -26,11 +26,8 @@ protected:
         QCoreApplication::sendPostedEvents();
     }
     std::multiset<std::size_t> TonesPlayed() {
-        TWaveOutTh::WaitForAll();
-        std::multiset<std::size_t> lengths;
-        for (std::uint64_t voice : Capture.Voices())
-            lengths.insert(Capture.Samples(voice).size());
-        return lengths;
+        const std::vector<std::size_t> lengths = ToneLengths();
+        return std::multiset<std::size_t>(lengths.begin(), lengths.end());
     }
     void ExpectIdle(TMainForm& form) {
         EXPECT_EQ(form.lbStatus->text(), "Not opened");

@@ -50,15 +50,6 @@ protected:
             lines.push_back(Form->Lines().Strings(i));
         return lines;
     }
-
-    // Every tone that sounded, once all have ended.
-    std::vector<std::size_t> TonesPlayed() {
-        TWaveOutTh::WaitForAll();
-        std::vector<std::size_t> lengths;
-        for (std::uint64_t voice : Capture.Voices())
-            lengths.push_back(Capture.Samples(voice).size());
-        return lengths;
-    }
 };
 
 TEST_F(RecordingTest, PressAndReleaseWithTheMonitorLogTwoLinesAndSoundATone) {
@@ -70,7 +61,7 @@ TEST_F(RecordingTest, PressAndReleaseWithTheMonitorLogTwoLinesAndSoundATone) {
     Timers.advance(80);
     Key(false);
     EXPECT_EQ(Log(), (std::vector<std::string>{"0\t1", "80\t0"}));
-    const std::vector<std::size_t> tones = TonesPlayed();
+    const std::vector<std::size_t> tones = ToneLengths();
     ASSERT_EQ(tones.size(), 1u);
     EXPECT_TRUE(IsContinuousTone(tones[0])) << tones[0];
     Form->miClosePort->trigger();
@@ -86,14 +77,14 @@ TEST_F(RecordingTest, WithoutTheMonitorKeyChangesAreOnlyLogged) {
     Timers.advance(30);
     Key(false);
     EXPECT_EQ(Log(), (std::vector<std::string>{"0\t1", "30\t0"}));
-    EXPECT_TRUE(TonesPlayed().empty());
+    EXPECT_TRUE(ToneLengths().empty());
 }
 
 TEST_F(RecordingTest, UntickingWhileHeldSilencesAndTickingAgainWaitsForTheNextPress) {
     TMainForm& form = StartRecording();
     Key(true);
     form.cbRealtimeMonitor->setChecked(false);
-    const std::vector<std::size_t> stopped = TonesPlayed(); // returns once it has ended
+    const std::vector<std::size_t> stopped = ToneLengths(); // returns once it has ended
     ASSERT_EQ(stopped.size(), 1u);
     EXPECT_TRUE(IsContinuousTone(stopped[0])) << stopped[0];
     form.cbRealtimeMonitor->setChecked(true);
@@ -102,14 +93,14 @@ TEST_F(RecordingTest, UntickingWhileHeldSilencesAndTickingAgainWaitsForTheNextPr
     Key(true);
     EXPECT_EQ(TWaveOutTh::Running(), 1);
     form.miClosePort->trigger();
-    EXPECT_EQ(TonesPlayed().size(), 2u);
+    EXPECT_EQ(ToneLengths().size(), 2u);
 }
 
 TEST_F(RecordingTest, StopWhileHeldSilencesAndKeepsTheLog) {
     TMainForm& form = StartRecording();
     Key(true);
     Press(form.edText, Qt::Key_F4);
-    const std::vector<std::size_t> tones = TonesPlayed(); // returns once it has ended
+    const std::vector<std::size_t> tones = ToneLengths(); // returns once it has ended
     ASSERT_EQ(tones.size(), 1u);
     EXPECT_TRUE(IsContinuousTone(tones[0])) << tones[0];
     EXPECT_EQ(Log(), std::vector<std::string>{"0\t1"});
@@ -198,7 +189,7 @@ TEST_F(RecordingTest, ExitStopsTheRecordingBeforeTheWindowCloses) {
     EXPECT_EQ(Serial.OpenLines(kPort), 0);
     EXPECT_EQ(Timers.heldPeriods(), 0);
     EXPECT_TRUE(Dir.Exists("Tappolog.ini"));
-    EXPECT_EQ(TonesPlayed().size(), 1u) << "the sidetone was stopped and has ended";
+    EXPECT_EQ(ToneLengths().size(), 1u) << "the sidetone was stopped and has ended";
 }
 
 } // namespace
