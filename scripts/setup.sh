@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format git
+    clang libclang-rt-14-dev
     portaudio19-dev libasound2-dev
     qt6-base-dev fonts-dejavu-core
     libgtest-dev libgmock-dev

@@ -161,7 +161,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     }
     const Line& anchor = lines[after];
     result.append(text.substr(0, anchor.end));
-    if (anchor.end == anchor.begin + anchor.content.size()) // the last line had no line end
+    if (text[anchor.end - 1] != '\n') // the file's last line had no line end
         result.append(lineEnd);
     result.append(keyLine).append(lineEnd);
     result.append(text.substr(anchor.end));

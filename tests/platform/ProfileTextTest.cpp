@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "[other]\nk=v\n[setup]\nport=0\n"},
         SetCase{"last line without line end", "[main]\ntop=1", "main", "left", "2",
                 "[main]\ntop=1\nleft=2\n"},
+        SetCase{"last line ending in a lone CR", "[main]\nx=1\r", "main", "top", "7",
+                "[main]\nx=1\r\ntop=7\n"},
         SetCase{"crlf kept", "[main]\r\ntop=1\r\n", "main", "top", "9", "[main]\r\ntop=9\r\n"},
         SetCase{"crlf used for new lines", "[main]\r\ntop=1\r\n", "setup", "port", "3",
                 "[main]\r\ntop=1\r\n[setup]\r\nport=3\r\n"},
