@@ -101,6 +101,15 @@ std::string_view LineEndOf(std::string_view text) {
     return "\n";
 }
 
+// Ends the text's last line before more is added after it. A last line that
+// ends in a lone CR gets the LF that makes it a whole line end, so its value
+// keeps no stray CR.
+void EndLastLine(std::string& text, std::string_view lineEnd) {
+    if (text.empty() || text.back() == '\n')
+        return;
+    text.append(text.back() == '\r' ? std::string_view("\n") : lineEnd);
+}
+
 } // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
@@ -133,8 +142,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     const auto range = FindSection(lines, section);
     if (!range) {
         result.append(text);
-        if (!result.empty() && result.back() != '\n')
-            result.append(lineEnd);
+        EndLastLine(result, lineEnd);
         result.append("[").append(section).append("]").append(lineEnd);
         result.append(keyLine).append(lineEnd);
         return result;
@@ -161,8 +169,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     }
     const Line& anchor = lines[after];
     result.append(text.substr(0, anchor.end));
-    if (text[anchor.end - 1] != '\n') // the file's last line had no line end
-        result.append(lineEnd);
+    EndLastLine(result, lineEnd);
     result.append(keyLine).append(lineEnd);
     result.append(text.substr(anchor.end));
     return result;
