@@ -1,7 +1,6 @@
 #include "MixRenderer.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace platform {
 

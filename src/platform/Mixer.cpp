@@ -3,7 +3,6 @@
 #include "SteadyClock.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace platform {
 
