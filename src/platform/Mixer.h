@@ -98,7 +98,6 @@ public:
     std::int64_t TimeOfSample(std::int64_t sample) const;
     // The mix sample at which a handle's first sample played; -1 until then.
     std::int64_t FirstSampleOf(HWAVEOUT handle) const { return handle->FFirstSample.load(); }
-    std::uint64_t SerialOf(HWAVEOUT handle) const { return handle->FSerial.load(); }
     int BusyVoices() const;
     // The mix sample at which the latest voice started, and the moment the
     // latest restart counted from: a benchmark's view of start latency.

@@ -77,6 +77,12 @@ private:
 
 } // namespace
 
+template <class Use> auto FakeSerialPorts::Locked(int port, Use use) {
+    const std::shared_ptr<Device> device = DeviceOf(port);
+    std::lock_guard lock(device->Mutex);
+    return use(*device);
+}
+
 std::shared_ptr<FakeSerialPorts::Device> FakeSerialPorts::DeviceOf(int port) {
     std::lock_guard lock(FMutex);
     auto& device = FDevices[port];
@@ -111,27 +117,19 @@ void FakeSerialPorts::SetDsr(int port, bool level) {
 }
 
 bool FakeSerialPorts::Dsr(int port) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    return device->Dsr;
+    return Locked(port, [](Device& device) { return device.Dsr; });
 }
 
 bool FakeSerialPorts::Dtr(int port) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    return device->Dtr;
+    return Locked(port, [](Device& device) { return device.Dtr; });
 }
 
 int FakeSerialPorts::OpenLines(int port) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    return device->OpenLines;
+    return Locked(port, [](Device& device) { return device.OpenLines; });
 }
 
 int FakeSerialPorts::WaitCalls(int port) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    return device->WaitCalls;
+    return Locked(port, [](Device& device) { return device.WaitCalls; });
 }
 
 void FakeSerialPorts::AwaitWaiter(int port) {
@@ -141,15 +139,11 @@ void FakeSerialPorts::AwaitWaiter(int port) {
 }
 
 void FakeSerialPorts::SetMissing(int port, bool missing) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    device->Missing = missing;
+    Locked(port, [&](Device& device) { device.Missing = missing; });
 }
 
 void FakeSerialPorts::SetHeldElsewhere(int port, bool held) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    device->HeldElsewhere = held;
+    Locked(port, [&](Device& device) { device.HeldElsewhere = held; });
 }
 
 void FakeSerialPorts::Unplug(int port) {
@@ -160,9 +154,7 @@ void FakeSerialPorts::Unplug(int port) {
 }
 
 void FakeSerialPorts::OnDsrRead(int port, std::function<void()> hook) {
-    const auto device = DeviceOf(port);
-    std::lock_guard lock(device->Mutex);
-    device->BeforeDsrRead = std::move(hook);
+    Locked(port, [&](Device& device) { device.BeforeDsrRead = std::move(hook); });
 }
 
 } // namespace testing_support

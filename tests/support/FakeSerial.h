@@ -40,6 +40,8 @@ public:
 
 private:
     std::shared_ptr<Device> DeviceOf(int port);
+    // Runs use(device) under the device's lock and returns what it returns.
+    template <class Use> auto Locked(int port, Use use);
 
     std::mutex FMutex; // guards FDevices
     std::map<int, std::shared_ptr<Device>> FDevices;
