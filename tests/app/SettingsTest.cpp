@@ -1,11 +1,14 @@
 #include "MainFormFixture.h"
 #include "platform/ExecutablePath.h"
+#include "support/FilePermissionsApply.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 
 #include <filesystem>
+#include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{
             "Realmon0Unticks", "[setup]\nrealmon=0\n", kLayoutBounds, 0, false,
             "[setup]\nrealmon=0\nport=0\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n"},
+        SettingsCase{
+            "FirstOfDuplicateSectionsAndKeysWins",
+            "[main]\ntop=50\ntop=60\n[setup]\nport=3\n[main]\nleft=20\n[setup]\nport=5\n",
+            QRect(192, 50, 276, 332), 3, true,
+            "[main]\ntop=50\ntop=60\nleft=192\nwidth=276\nheight=332\n[setup]\nport=3\nrealmon=1\n"
+            "[main]\nleft=20\n[setup]\nport=5\n"},
         SettingsCase{"LettersGiveTheLayoutValue", "[main]\ntop=abc\n", kLayoutBounds, 0, true,
                      kFirstRunFile},
         SettingsCase{
@@ -81,13 +90,107 @@ INSTANTIATE_TEST_SUITE_P(
 
 using SettingsLifecycleTest = MainFormFixture;
 
-TEST_F(SettingsLifecycleTest, RefusedWriteShowsOneErrorAndShutdownGoesOn) {
-    ASSERT_TRUE(std::filesystem::create_directory(Dir.Path("Tappolog.ini")));
-    TMainForm& form = CreateForm();
-    EXPECT_EQ(form.lbStatus->text(), "Not opened");
-    DestroyForm();
+// A settings file the program may not read or replace: the window starts
+// from its layout, and at exit one error box names the file while the
+// shutdown goes on. Whatever the file held is left as it was.
+struct RefusalCase {
+    const char* name;
+    void (*prepare)(const testing_support::TempDir& dir);
+    const char* fileAfter; // nullptr: no file; "" for the directory in its place
+};
+
+class RefusedSettingsTest : public MainFormFixture,
+                            public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedSettingsTest, StartsFromTheLayoutAndShowsOneErrorAtExit) {
+    const RefusalCase& c = GetParam();
+    c.prepare(Dir);
+    {
+        const testing_support::FilePermissionsApply asAUser;
+        TMainForm& form = CreateForm();
+        EXPECT_EQ(QRect(form.Left(), form.Top(), form.Width(), form.Height()), kLayoutBounds);
+        EXPECT_EQ(form.lbStatus->text(), "Not opened");
+        DestroyForm();
+    }
     ASSERT_EQ(ErrorBoxes.size(), 1u);
     EXPECT_NE(ErrorBoxes[0].find(Dir.Path("Tappolog.ini")), std::string::npos) << ErrorBoxes[0];
+    ::chmod(Dir.Path("").c_str(), 0755);
+    ::chmod(Dir.Path("Tappolog.ini").c_str(), 0644);
+    if (c.fileAfter == nullptr) {
+        EXPECT_FALSE(Dir.Exists("Tappolog.ini"));
+    } else if (*c.fileAfter != '\0') {
+        EXPECT_EQ(Dir.Read("Tappolog.ini"), c.fileAfter);
+    }
+    EXPECT_LE(Dir.Entries(), 1u) << "no temporary file is left behind";
+}
+
+const char* const kStoredGeometry = "[main]\ntop=5\nleft=6\nwidth=300\nheight=400\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedSettingsTest,
+    ::testing::Values(RefusalCase{"DirectoryInItsPlace",
+                                  [](const testing_support::TempDir& dir) {
+                                      std::filesystem::create_directory(dir.Path("Tappolog.ini"));
+                                  },
+                                  ""},
+                      RefusalCase{"NoReadPermission",
+                                  [](const testing_support::TempDir& dir) {
+                                      dir.Write("Tappolog.ini", kStoredGeometry);
+                                      ::chmod(dir.Path("Tappolog.ini").c_str(), 0);
+                                  },
+                                  kStoredGeometry},
+                      RefusalCase{"ReadOnlyDirectoryWithoutFile",
+                                  [](const testing_support::TempDir& dir) {
+                                      ::chmod(dir.Path("").c_str(), 0555);
+                                  },
+                                  nullptr},
+                      RefusalCase{"ReadOnlyDirectoryAndFile",
+                                  [](const testing_support::TempDir& dir) {
+                                      dir.Write("Tappolog.ini", "[setup]\nport=4\n");
+                                      ::chmod(dir.Path("Tappolog.ini").c_str(), 0444);
+                                      ::chmod(dir.Path("").c_str(), 0555);
+                                  },
+                                  "[setup]\nport=4\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Junk of every byte value, and a file far larger than any settings file:
+// the window reads what it can, and at exit the file keeps every byte it had,
+// with the settings added so that the next start reads them back.
+TEST_F(SettingsLifecycleTest, BinaryJunkIsKeptAndTheSettingsAreAddedAfterIt) {
+    std::mt19937 random(7);
+    std::string junk(64 * 1024, '\0');
+    for (char& byte : junk)
+        byte = static_cast<char>(random() & 0xFF);
+    junk.push_back('\r'); // a lone CR at the very end: the hardest last line
+    Dir.Write("Tappolog.ini", junk);
+
+    TMainForm& form = CreateForm();
+    form.cbPort->setCurrentIndex(2);
+    DestroyForm();
+    const std::string after = Dir.Read("Tappolog.ini");
+    EXPECT_EQ(after.substr(0, junk.size()), junk);
+
+    TMainForm& again = CreateForm();
+    EXPECT_EQ(again.cbPort->currentIndex(), 2);
+    EXPECT_EQ(QRect(again.Left(), again.Top(), again.Width(), again.Height()), kLayoutBounds);
+}
+
+TEST_F(SettingsLifecycleTest, HugeFileIsReadAndWrittenBackWhole) {
+    std::string huge = "[notes]\n";
+    for (int i = 0; huge.size() < 32u * 1024 * 1024; ++i)
+        huge += "note" + std::to_string(i) + "=" + std::string(100, 'x') + "\n";
+    const std::size_t notes = huge.size();
+    huge += "[setup]\nport=7\n";
+    Dir.Write("Tappolog.ini", huge);
+
+    TMainForm& form = CreateForm();
+    EXPECT_EQ(form.cbPort->currentIndex(), 7);
+    form.cbPort->setCurrentIndex(1);
+    DestroyForm();
+    const std::string after = Dir.Read("Tappolog.ini");
+    EXPECT_EQ(after.compare(0, notes, huge, 0, notes), 0);
+    EXPECT_EQ(after.substr(notes),
+              "[setup]\nport=1\nrealmon=1\n[main]\ntop=107\nleft=192\nwidth=276\nheight=332\n");
 }
 
 TEST_F(SettingsLifecycleTest, MinimisingAndRestoringWritesNothing) {
