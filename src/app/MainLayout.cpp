@@ -3,6 +3,7 @@
 #include "Main.h"
 
 #include "KeyingLog.h"
+#include "platform/AffordableWrap.h"
 #include "platform/MenuShortcuts.h"
 
 #include <QAction>
@@ -62,6 +63,7 @@ void TMainForm::BuildLayout() {
     edText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     edText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    platform::KeepWordWrapAffordable(*edText);
     edText->setTabChangesFocus(true);
     // Tab stops every eight characters keep the time and state columns close.
     edText->setTabStopDistance(8 * edText->fontMetrics().averageCharWidth());
