@@ -24,6 +24,7 @@ public:
         std::unique_lock lock(FDevice->Mutex);
         ++FDevice->WaitCalls;
         ++FDevice->Waiters;
+        FDevice->ChangesSeenByWaiter = FSeenChanges;
         FDevice->Changed.notify_all();
         FDevice->Changed.wait(lock, [&] {
             return FClosed || FDevice->Unplugged || FDevice->Changes != FSeenChanges;
@@ -32,6 +33,7 @@ public:
         if (FClosed || FDevice->Unplugged)
             return false;
         FSeenChanges = FDevice->Changes;
+        ++FDevice->Reports;
         return true;
     }
 
@@ -136,6 +138,18 @@ void FakeSerialPorts::AwaitWaiter(int port) {
     const auto device = DeviceOf(port);
     std::unique_lock lock(device->Mutex);
     device->Changed.wait(lock, [&] { return device->Waiters > 0; });
+}
+
+void FakeSerialPorts::AwaitChangesTaken(int port) {
+    const auto device = DeviceOf(port);
+    std::unique_lock lock(device->Mutex);
+    device->Changed.wait(lock, [&] {
+        return device->Waiters > 0 && device->ChangesSeenByWaiter == device->Changes;
+    });
+}
+
+int FakeSerialPorts::Reports(int port) {
+    return Locked(port, [](Device& device) { return device.Reports; });
 }
 
 void FakeSerialPorts::SetMissing(int port, bool missing) {

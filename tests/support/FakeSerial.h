@@ -28,6 +28,11 @@ public:
     int WaitCalls(int port);
     // Blocks until a thread is inside the port's wait (the watcher is idle).
     void AwaitWaiter(int port);
+    // Blocks until a thread waits again having taken every change made so
+    // far: the next change is then reported on its own.
+    void AwaitChangesTaken(int port);
+    // How many waits returned a change.
+    int Reports(int port);
     // A port that is not there, or that another program holds.
     void SetMissing(int port, bool missing);
     void SetHeldElsewhere(int port, bool held);
@@ -56,6 +61,8 @@ struct FakeSerialPorts::Device {
     int OpenLines = 0;
     int Waiters = 0;
     int WaitCalls = 0;
+    int Reports = 0;
+    unsigned long ChangesSeenByWaiter = 0; // by the line now waiting
     bool Missing = false;
     bool HeldElsewhere = false;
     bool Unplugged = false;
