@@ -1,6 +1,6 @@
 #include "Form.h"
 
-#include "MessageEvent.h"
+#include "MessagesWaitingEvent.h"
 
 #include <QHideEvent>
 
@@ -22,8 +22,14 @@ void TForm::DefaultHandler(TMessage& message) {
 }
 
 bool TForm::event(QEvent* event) {
-    if (event->type() == MessageEvent::EventType()) {
-        Dispatch(&static_cast<MessageEvent*>(event)->Message);
+    if (event->type() == MessagesWaitingEvent::EventType()) {
+        for (int taken = 0; taken < QtWindowHandle::kBatch; ++taken) {
+            std::optional<TMessage> message = FHandle->TakeNext();
+            if (!message)
+                return true;
+            Dispatch(&*message);
+        }
+        FHandle->ContinueLater();
         return true;
     }
     if (event->type() == QEvent::Paint && !FOuterSizeSettled) {

@@ -23,6 +23,8 @@ public:
     // The handle other threads post to; it stops accepting messages when the
     // window is destroyed.
     HWND Handle() const { return FHandle; }
+    // Whether posted messages still wait to be handled.
+    bool MessagesWaiting() const { return FHandle->Queued() > 0; }
 
     // The message map. The base hands every message on to DefaultHandler().
     virtual void Dispatch(void* Message);

@@ -95,7 +95,6 @@ TEST_F(RecordingFaultTest, EveryChangeOfAStormIsLoggedInOrder) {
     const int ticks =
         RunEventsUntil([&] { return driven.load() && form.Lines().Count() >= kStormChanges; });
     driver.join();
-    QCoreApplication::sendPostedEvents();
 
     ASSERT_EQ(form.Lines().Count(), kStormChanges);
     std::string alternating;
@@ -129,7 +128,7 @@ TEST_F(RecordingFaultTest, UnpacedStormWithMonitorLogsEveryReportAndStopsMidway)
     ExpectStopped(form);
     const int reports = Serial.Reports(kPort);
     driver.join();
-    QCoreApplication::sendPostedEvents();
+    RunEventsUntil([&] { return !form.MessagesWaiting(); });
 
     EXPECT_GT(reports, 0);
     EXPECT_EQ(form.Lines().Count(), reports);

@@ -29,12 +29,40 @@ TEST(WindowHandleTest, MessagesPostedFromAnotherThreadArriveInOrder) {
     poster.join();
     EXPECT_TRUE(form.Received.empty()) << "delivered only by the window's own thread";
     QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(form.Received.size(), static_cast<std::size_t>(platform::QtWindowHandle::kBatch))
+        << "one batch a turn";
+    while (form.MessagesWaiting())
+        QCoreApplication::sendPostedEvents();
     ASSERT_EQ(form.Received.size(), 100u);
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(form.Received[i].Msg, 0x0500u);
         EXPECT_EQ(form.Received[i].WParam, i % 2);
         EXPECT_EQ(form.Received[i].LParam, i);
     }
+}
+
+// A flood of messages (a bouncing key) must not keep the window's other
+// events waiting until the whole flood is through.
+TEST(WindowHandleTest, AFloodLeavesTheWindowsOtherEventsTheirTurn) {
+    RecordingForm form;
+    constexpr int kFlood = 10'000;
+    for (int i = 0; i < kFlood; ++i)
+        platform::PostMessage(form.Handle(), 0x0500, 1, i);
+    std::size_t receivedWhenAnswered = 0;
+    bool answered = false;
+    QMetaObject::invokeMethod(
+        &form,
+        [&] {
+            answered = true;
+            receivedWhenAnswered = form.Received.size();
+        },
+        Qt::QueuedConnection);
+    while (form.MessagesWaiting() || !answered)
+        QCoreApplication::processEvents();
+    EXPECT_LE(receivedWhenAnswered, 2u * platform::QtWindowHandle::kBatch);
+    ASSERT_EQ(form.Received.size(), static_cast<std::size_t>(kFlood));
+    for (int i = 0; i < kFlood; ++i)
+        ASSERT_EQ(form.Received[i].LParam, i);
 }
 
 TEST(WindowHandleTest, PostingToAWindowThatIsGoneFailsAndDeliversNothing) {
