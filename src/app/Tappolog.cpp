@@ -31,9 +31,7 @@ int main(int argc, char** argv) {
         delete MainForm;
         MainForm = nullptr;
     }
-    // Tones still sounding end at once without an output; wait for their threads.
-    output->Stop();
-    mixer.Shutdown();
-    TWaveOutTh::WaitForAll();
+    // Tones still sounding end at once without an output.
+    TWaveOutTh::EndAll(*output, mixer);
     return 0;
 }

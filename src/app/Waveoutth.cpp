@@ -48,6 +48,12 @@ void TWaveOutTh::WaitForAll() {
         RunningTones.wait(running);
 }
 
+void TWaveOutTh::EndAll(platform::AudioOutput& Output, platform::Mixer& Mixer) {
+    Output.Stop();
+    Mixer.Shutdown();
+    WaitForAll();
+}
+
 TWaveOutTh::TimedQueue TWaveOutTh::PlanTimed(std::int32_t durationMs, int attackLength) {
     const std::int64_t samples = std::int64_t{durationMs} * tone::kSampleRate / 1000; // s
     const std::int64_t rest = samples - attackLength;                                 // r

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ToneSynthesis.h"
+#include "platform/AudioOutput.h"
 #include "platform/MultimediaTimers.h"
 #include "platform/Thread.h"
 #include "platform/WaveOut.h"
@@ -31,6 +32,10 @@ public:
     // after the output has shut down, they all end within milliseconds).
     static int Running();
     static void WaitForAll();
+    // At exit: the output stops, the mixer hands back every queued buffer,
+    // and this returns once every tone thread has ended (within milliseconds,
+    // whatever was sounding).
+    static void EndAll(platform::AudioOutput& Output, platform::Mixer& Mixer);
 
     // The samples a timed tone plays: attack, full sustain buffers, the
     // remainder cut to whole cycles, release. 64-bit, so any interval of a

@@ -3,6 +3,7 @@
 #include "SteadyClock.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace platform {
 
@@ -114,13 +115,15 @@ MMRESULT Mixer::Close(HWAVEOUT handle) {
         return WAVERR_STILLPLAYING;
     // The renderer frees the slot at its next render; with no renderer left
     // there is nobody to wait for.
-    handle->FState.store(FOutputRunning.load() ? Voice::Closed : Voice::Free,
-                         std::memory_order_release);
+    const bool rendering = FOutputRunning.load() && !FShutDown.load();
+    handle->FState.store(rendering ? Voice::Closed : Voice::Free, std::memory_order_release);
     return MMSYSERR_NOERROR;
 }
 
 void Mixer::Shutdown() {
     FShutDown.store(true);
+    while (FRendering.load())
+        std::this_thread::yield();
     for (Voice& voice : FVoices) {
         if (voice.FState.load(std::memory_order_acquire) != Voice::Active)
             continue;
@@ -196,6 +199,11 @@ void Mixer::RenderVoice(Voice& voice, float* out, int count, std::int64_t first,
 }
 
 void Mixer::Render(float* out, int count) {
+    FRendering.store(true);
+    if (FShutDown.load()) {
+        FRendering.store(false);
+        return;
+    }
     const std::int64_t first = FRendered.load(std::memory_order_relaxed);
     MixTap* tap = FTap.load(std::memory_order_acquire);
     for (Voice& voice : FVoices) {
@@ -206,6 +214,7 @@ void Mixer::Render(float* out, int count) {
             RenderVoice(voice, out, count, first, tap);
     }
     FRendered.store(first + count, std::memory_order_release);
+    FRendering.store(false);
 }
 
 void Mixer::PublishTiming(std::int64_t sample, std::int64_t timeNs) {

@@ -78,8 +78,11 @@ public:
     // Whether an output renders the mix; without one, Open() fails.
     void SetOutputRunning(bool running) { FOutputRunning.store(running); }
     // Ends every voice at once (the output is gone for good): queued buffers
-    // are marked done, so their owners finish; later opens fail.
+    // are marked done, so their owners finish; later opens fail. Safe while
+    // an output still renders: a render under way is waited for, and later
+    // renders play nothing, so no buffer is read after its owner got it back.
     void Shutdown();
+    bool IsShutDown() const { return FShutDown.load(); }
 
     // Adds count samples of the mix, starting at the next mix sample, to out
     // (values around 0.0; the rest level of the 8-bit stream is 0). Real-time
@@ -125,6 +128,10 @@ private:
     std::array<Voice, kVoices> FVoices;
     std::atomic<bool> FOutputRunning{false};
     std::atomic<bool> FShutDown{false};
+    // Set by the renderer for the length of a render; with FShutDown it makes
+    // a handshake (both sequentially consistent): either the render sees the
+    // shutdown and plays nothing, or the shutdown sees the render and waits.
+    std::atomic<bool> FRendering{false};
     std::atomic<std::uint64_t> FNextSerial{1};
     std::atomic<MixTap*> FTap{nullptr};
 

@@ -1,5 +1,6 @@
 #include "AudioOutput.h"
 #include "MixRenderer.h"
+#include "OutputWatchdog.h"
 
 #include <alsa/asoundlib.h>
 #include <portaudio.h>
@@ -96,10 +97,14 @@ public:
             FMixer.SetOutputRunning(false);
             return false;
         }
+        FWatchdog = std::make_unique<OutputWatchdog>(
+            FMixer, [stream = FStream] { return Pa_IsStreamActive(stream) == 1; });
         return true;
     }
 
-    bool Running() const override { return FStream != nullptr; }
+    bool Running() const override {
+        return FStream != nullptr && !(FWatchdog && FWatchdog->OutputLost());
+    }
 
     // The published times are already output times; only the filter adds.
     std::int64_t OutputLatencyNs() const override { return FRenderer ? FRenderer->DelayNs() : 0; }
@@ -107,7 +112,13 @@ public:
     void Stop() override {
         if (FStream == nullptr)
             return;
-        Pa_StopStream(FStream);
+        const bool lost = FWatchdog && FWatchdog->OutputLost();
+        FWatchdog.reset();
+        // A stream that died is not drained: it would never finish.
+        if (lost)
+            Pa_AbortStream(FStream);
+        else
+            Pa_StopStream(FStream);
         Pa_CloseStream(FStream);
         FStream = nullptr;
         FMixer.SetOutputRunning(false);
@@ -140,6 +151,7 @@ private:
     bool FInitialised = false;
     std::unique_ptr<MixRenderer> FRenderer;
     PaStream* FStream = nullptr;
+    std::unique_ptr<OutputWatchdog> FWatchdog; // while the stream runs
     double FStreamLatency = kSuggestedLatency; // seconds, as the stream reports it
 };
 

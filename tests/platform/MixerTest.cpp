@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -155,6 +158,34 @@ TEST_F(MixerTest, ClosedVoicesAreReusedAndShutdownReleasesQueuedBuffers) {
     EXPECT_FALSE(pending.header.dwFlags & WHDR_INQUEUE);
     HWAVEOUT late = nullptr;
     EXPECT_NE(Device.Open(&late, ToneFormat()), MMSYSERR_NOERROR);
+}
+
+// The output dies while its renderer may still be inside a render: once
+// Shutdown() returns, no render reads a buffer again, so the owner may free
+// it at once (the sanitizers watch the renderer), and the voice is free.
+TEST_F(MixerTest, ShutdownWhileRenderingNeverTouchesAReleasedBuffer) {
+    std::atomic<bool> stop{false};
+    std::thread renderer([&] {
+        std::vector<float> out(40);
+        while (!stop.load())
+            Device.Render(out.data(), 40);
+    });
+    HWAVEOUT voice = OpenVoice();
+    auto buffer = std::make_unique<Buffer>(Device, voice, 200, 1000, 1'000'000);
+    ASSERT_EQ(Device.Write(voice, &buffer->header), MMSYSERR_NOERROR);
+    while (Device.FirstSampleOf(voice) < 0)
+        std::this_thread::yield();
+    Device.Shutdown();
+    EXPECT_FALSE(buffer->header.dwFlags & WHDR_INQUEUE);
+    EXPECT_EQ(Device.Unprepare(voice, &buffer->header), MMSYSERR_NOERROR);
+    buffer.reset();
+    const std::int64_t rendered = Device.RenderedSamples();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Device.RenderedSamples(), rendered) << "renders after the shutdown play nothing";
+    EXPECT_EQ(Device.Close(voice), MMSYSERR_NOERROR);
+    EXPECT_EQ(Device.BusyVoices(), 0);
+    stop.store(true);
+    renderer.join();
 }
 
 } // namespace

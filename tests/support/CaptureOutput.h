@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AudioOutput.h"
 #include "platform/Mixer.h"
 
 #include <atomic>
@@ -16,8 +17,10 @@ namespace testing_support {
 
 // An output that renders the mix as fast as it can, with no clock, and keeps
 // the exact stream each handle played and every buffer written to it. It
-// renders only while a voice is open, so idle tests cost nothing.
-class CaptureOutput final : public platform::MixTap {
+// renders only while a voice is open, so idle tests cost nothing. It can be
+// set to render at the real pace instead, and be made to fail (stop
+// rendering for good, as a stream whose server went away).
+class CaptureOutput final : public platform::MixTap, public platform::AudioOutput {
 public:
     struct Write {
         std::uint32_t length;
@@ -31,11 +34,24 @@ public:
         FThread = std::thread([this] { Run(); });
     }
     ~CaptureOutput() override {
-        FStop.store(true);
-        FThread.join();
-        FMixer.SetOutputRunning(false);
+        Stop();
         FMixer.SetTap(nullptr);
     }
+
+    // --- The output's side ---
+    bool Running() const override { return !FStop.load() && !FFailed.load(); }
+    void Stop() override {
+        FStop.store(true);
+        if (FThread.joinable())
+            FThread.join();
+        FMixer.SetOutputRunning(false);
+    }
+    std::int64_t OutputLatencyNs() const override { return 0; }
+
+    // Renders 80 samples every 10 ms from now on, so tones last as long as they sound.
+    void SetRealTime(bool realTime) { FRealTime.store(realTime); }
+    // Renders nothing more, without telling the mixer.
+    void Fail() { FFailed.store(true); }
 
     void OnSample(std::uint64_t voice, std::int64_t, std::uint8_t sample) override {
         std::lock_guard lock(FMutex);
@@ -72,20 +88,30 @@ private:
     void Run() {
         constexpr int kBlock = 80;
         float block[kBlock];
+        auto next = std::chrono::steady_clock::now();
         while (!FStop.load()) {
-            if (FMixer.BusyVoices() == 0) {
+            if (FFailed.load() || FMixer.BusyVoices() == 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
+                next = std::chrono::steady_clock::now();
                 continue;
             }
             std::fill(std::begin(block), std::end(block), 0.0f);
             FMixer.Render(block, kBlock);
-            std::lock_guard lock(FMutex);
-            FMix.insert(FMix.end(), std::begin(block), std::end(block));
+            {
+                std::lock_guard lock(FMutex);
+                FMix.insert(FMix.end(), std::begin(block), std::end(block));
+            }
+            if (FRealTime.load()) {
+                next += std::chrono::milliseconds(10);
+                std::this_thread::sleep_until(next);
+            }
         }
     }
 
     platform::Mixer& FMixer;
     std::atomic<bool> FStop{false};
+    std::atomic<bool> FFailed{false};
+    std::atomic<bool> FRealTime{false};
     std::mutex FMutex;
     std::map<std::uint64_t, std::vector<std::uint8_t>> FSamples;
     std::map<std::uint64_t, std::vector<Write>> FWrites;
