@@ -50,6 +50,12 @@ public:
 
     // Renders 80 samples every 10 ms from now on, so tones last as long as they sound.
     void SetRealTime(bool realTime) { FRealTime.store(realTime); }
+    // Keeps nothing from now on (call while no voice is open), so a test can
+    // watch the program's own memory.
+    void KeepNothing() {
+        FMixer.SetTap(nullptr);
+        FKeepMix.store(false);
+    }
     // Renders nothing more, without telling the mixer.
     void Fail() { FFailed.store(true); }
 
@@ -97,7 +103,7 @@ private:
             }
             std::fill(std::begin(block), std::end(block), 0.0f);
             FMixer.Render(block, kBlock);
-            {
+            if (FKeepMix.load()) {
                 std::lock_guard lock(FMutex);
                 FMix.insert(FMix.end(), std::begin(block), std::end(block));
             }
@@ -112,6 +118,7 @@ private:
     std::atomic<bool> FStop{false};
     std::atomic<bool> FFailed{false};
     std::atomic<bool> FRealTime{false};
+    std::atomic<bool> FKeepMix{true};
     std::mutex FMutex;
     std::map<std::uint64_t, std::vector<std::uint8_t>> FSamples;
     std::map<std::uint64_t, std::vector<Write>> FWrites;
