@@ -17,10 +17,10 @@ TThread::~TThread() {
 }
 
 void TThread::Terminate() {
-    {
-        std::lock_guard lock(FTerminateMutex);
-        FTerminated.store(true, std::memory_order_release);
-    }
+    // Signalled under the lock: a thread that frees itself takes the lock
+    // before it goes, so it never frees the signal while this call still uses it.
+    std::lock_guard lock(FTerminateMutex);
+    FTerminated.store(true, std::memory_order_release);
     FTerminateSignal.notify_all();
 }
 
@@ -56,8 +56,12 @@ void TThread::Run() {
         // A worker has nobody to report to; its run simply ends.
     }
     FFinished.store(true, std::memory_order_release);
-    if (FreeOnTerminate.load(std::memory_order_acquire))
+    if (FreeOnTerminate.load(std::memory_order_acquire)) {
+        // Execute() may have seen the flag of a Terminate() that is still
+        // signalling; wait for it to finish before the object goes.
+        { const std::lock_guard lock(FTerminateMutex); }
         delete this;
+    }
 }
 
 } // namespace platform

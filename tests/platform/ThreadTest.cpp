@@ -96,6 +96,37 @@ TEST(ThreadTest, FreeOnTerminateDeletesItselfWhenExecuteReturns) {
     EXPECT_TRUE(Eventually([&] { return destroyed.load(); }));
 }
 
+// Busy until told to stop, then frees itself at once: the race between a
+// Terminate() still signalling and the object going away.
+class FreesItselfWhenTold : public platform::TThread {
+public:
+    explicit FreesItselfWhenTold(std::atomic<int>* destroyed)
+        : TThread(true), FDestroyed(destroyed) {
+        FreeOnTerminate = true;
+    }
+    ~FreesItselfWhenTold() override { FDestroyed->fetch_add(1); }
+
+protected:
+    void Execute() override {
+        while (!Terminated())
+            std::this_thread::yield();
+    }
+
+private:
+    std::atomic<int>* FDestroyed;
+};
+
+TEST(ThreadTest, TerminatingASelfFreeingThreadNeverOutlivesIt) {
+    constexpr int kRounds = 300;
+    std::atomic<int> destroyed{0};
+    for (int i = 0; i < kRounds; ++i) {
+        auto* thread = new FreesItselfWhenTold(&destroyed);
+        thread->Start();
+        thread->Terminate(); // the sanitizers watch this call against the self-delete
+    }
+    EXPECT_TRUE(Eventually([&] { return destroyed.load() == kRounds; }));
+}
+
 TEST(ThreadTest, NeverStartedThreadDestroysQuietly) {
     std::atomic<bool> destroyed{false};
     { Spinner thread(true, &destroyed); }
