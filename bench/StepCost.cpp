@@ -50,7 +50,7 @@ void MeasureCosts(int lines) {
     for (int i = 0; i < 200 && !timers.pendingDelays().empty(); ++i) {
         timers.advance(timers.pendingDelays().front()); // posts the step
         const std::int64_t began = platform::SteadyNowNs();
-        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         steps.push_back((platform::SteadyNowNs() - began) / 1e3);
     }
     form.miClosePort->trigger();
@@ -60,7 +60,7 @@ void MeasureCosts(int lines) {
     for (int i = 0; i < 200; ++i) {
         platform::PostMessage(form.Handle(), WM_KEYCHANGE, i % 2, i);
         const std::int64_t began = platform::SteadyNowNs();
-        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         appends.push_back((platform::SteadyNowNs() - began) / 1e3);
     }
     std::printf("log of %7d lines: one step %7.1f us, one recorded line %7.1f us (medians)\n",

@@ -1,13 +1,12 @@
 #include "Form.h"
 
-#include "MessagesWaitingEvent.h"
-
 #include <QHideEvent>
 
 namespace platform {
 
 TForm::TForm(QWidget* parent)
-    : QMainWindow(parent), FHandle(std::make_shared<QtWindowHandle>(this)) {}
+    : QMainWindow(parent),
+      FHandle(std::make_shared<QtWindowHandle>(this, [this] { DeliverMessages(); })) {}
 
 TForm::~TForm() {
     FHandle->Close();
@@ -21,17 +20,17 @@ void TForm::DefaultHandler(TMessage& message) {
     emit MessageHandedOn(message);
 }
 
-bool TForm::event(QEvent* event) {
-    if (event->type() == MessagesWaitingEvent::EventType()) {
-        for (int taken = 0; taken < QtWindowHandle::kBatch; ++taken) {
-            std::optional<TMessage> message = FHandle->TakeNext();
-            if (!message)
-                return true;
-            Dispatch(&*message);
-        }
-        FHandle->ContinueLater();
-        return true;
+void TForm::DeliverMessages() {
+    for (int taken = 0; taken < QtWindowHandle::kBatch; ++taken) {
+        std::optional<TMessage> message = FHandle->TakeNext();
+        if (!message)
+            return;
+        Dispatch(&*message);
     }
+    FHandle->ContinueLater();
+}
+
+bool TForm::event(QEvent* event) {
     if (event->type() == QEvent::Paint && !FOuterSizeSettled) {
         // The first paint comes after the window manager has framed the window.
         FOuterSizeSettled = true;

@@ -61,6 +61,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Hands the messages waiting in the handle's queue to Dispatch(), a batch at a time.
+    void DeliverMessages();
     QSize FrameExtra() const;
     void ApplyOuterSize();
 

@@ -1,24 +1,54 @@
 #include "QtWindowHandle.h"
 
-#include "MessagesWaitingEvent.h"
+#include <QSocketNotifier>
 
-#include <QCoreApplication>
+#include <cstdint>
+#include <stdexcept>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace platform {
 
-QEvent::Type MessagesWaitingEvent::EventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
+namespace {
+
+int NewEventFd() {
+    const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("no eventfd for the window's messages");
+    return fd;
+}
+
+} // namespace
+
+QtWindowHandle::QtWindowHandle(QObject* window, std::function<void()> onWake)
+    : FEventFd(NewEventFd()), FNotifier(new QSocketNotifier(FEventFd, QSocketNotifier::Read)) {
+    QObject::connect(
+        FNotifier, &QSocketNotifier::activated, window, [this, onWake = std::move(onWake)] {
+            std::uint64_t count = 0;
+            // Reading resets the counter; the queue says what waits.
+            [[maybe_unused]] const ssize_t got = ::read(FEventFd, &count, sizeof count);
+            onWake();
+        });
+}
+
+QtWindowHandle::~QtWindowHandle() {
+    ::close(FEventFd);
+}
+
+void QtWindowHandle::Wake() {
+    const std::uint64_t one = 1;
+    // Only fails when the counter is already huge: the window is woken anyway.
+    [[maybe_unused]] const ssize_t written = ::write(FEventFd, &one, sizeof one);
 }
 
 bool QtWindowHandle::Post(const TMessage& message) {
     std::lock_guard lock(FMutex);
-    if (FWindow == nullptr)
+    if (!FOpen)
         return false;
     FQueue.push_back(message);
     if (!FWindowTold) {
         FWindowTold = true;
-        QCoreApplication::postEvent(FWindow, new MessagesWaitingEvent);
+        Wake();
     }
     return true;
 }
@@ -36,12 +66,12 @@ std::optional<TMessage> QtWindowHandle::TakeNext() {
 
 void QtWindowHandle::ContinueLater() {
     std::lock_guard lock(FMutex);
-    if (FWindow == nullptr || FQueue.empty()) {
+    if (!FOpen || FQueue.empty()) {
         FWindowTold = false;
         return;
     }
-    // Behind whatever else the window's thread has queued meanwhile.
-    QCoreApplication::postEvent(FWindow, new MessagesWaitingEvent);
+    // Seen at the event loop's next turn, after what is ready meanwhile.
+    Wake();
 }
 
 std::size_t QtWindowHandle::Queued() {
@@ -50,9 +80,13 @@ std::size_t QtWindowHandle::Queued() {
 }
 
 void QtWindowHandle::Close() {
-    std::lock_guard lock(FMutex);
-    FWindow = nullptr;
-    FQueue.clear();
+    {
+        std::lock_guard lock(FMutex);
+        FOpen = false;
+        FQueue.clear();
+    }
+    delete FNotifier;
+    FNotifier = nullptr;
 }
 
 } // namespace platform

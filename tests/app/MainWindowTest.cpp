@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, MessageMapRoutesItsTwoMessagesAndHandsOnTheRest) {
                      [&](const platform::TMessage& message) { handedOn.push_back(message.Msg); });
     for (std::uint32_t msg : {0x0400u, 0x0401u, 0x0402u, 0x04FFu, 0x0500u, 0x0501u, 0x8000u})
         EXPECT_TRUE(platform::PostMessage(form.Handle(), msg, 1, 42));
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(handedOn, (std::vector<std::uint32_t>{0x0400u, 0x0402u, 0x04FFu, 0x0501u, 0x8000u}));
     EXPECT_EQ(form.Lines().Strings(form.Lines().Count() - 1), "42\t1")
         << "the key change is logged";
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, LogLinesAreAppendedAsLastLines) {
     form.edText->setPlainText("typed\twithout line break");
     platform::PostMessage(form.Handle(), WM_KEYCHANGE, 1, 0);
     platform::PostMessage(form.Handle(), WM_KEYCHANGE, 0, 51);
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(LogText(form), "typed\twithout line break\n0\t1\n51\t0\n");
     EXPECT_EQ(form.Lines().Count(), 3);
 

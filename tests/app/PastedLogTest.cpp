@@ -30,7 +30,7 @@ protected:
     }
     void Step(std::uint32_t delay) {
         Timers.advance(delay);
-        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     }
     void PlayToTheEnd() {
         Form->miPlay->trigger();
@@ -50,7 +50,7 @@ protected:
         Serial.SetDsr(kPort, true);
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (Form->Lines().Count() == before && std::chrono::steady_clock::now() < limit) {
-            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         Form->miClosePort->trigger();

@@ -39,7 +39,7 @@ protected:
         Serial.SetDsr(kPort, down);
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (Form->Lines().Count() == before && std::chrono::steady_clock::now() < limit) {
-            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -172,7 +172,7 @@ TEST_F(RecordingTest, KeyChangeArrivingAfterStopIsLoggedButSoundsNothing) {
     TMainForm& form = StartRecording();
     form.miClosePort->trigger();
     platform::PostMessage(form.Handle(), WM_KEYCHANGE, 1, 40);
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(Log(), std::vector<std::string>{"40\t1"});
     EXPECT_EQ(TWaveOutTh::Running(), 0);
 }

@@ -45,7 +45,7 @@ protected:
         while (!Timers.pendingDelays().empty()) {
             std::this_thread::sleep_for(1ms);
             Timers.advance(Timers.pendingDelays().front());
-            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
             peaks.voices = std::max(peaks.voices, Audio.BusyVoices());
             peaks.threads = std::max(peaks.threads, TWaveOutTh::Running());
         }

@@ -28,11 +28,11 @@ TEST(WindowHandleTest, MessagesPostedFromAnotherThreadArriveInOrder) {
     });
     poster.join();
     EXPECT_TRUE(form.Received.empty()) << "delivered only by the window's own thread";
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(form.Received.size(), static_cast<std::size_t>(platform::QtWindowHandle::kBatch))
         << "one batch a turn";
     while (form.MessagesWaiting())
-        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     ASSERT_EQ(form.Received.size(), 100u);
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(form.Received[i].Msg, 0x0500u);
@@ -73,7 +73,7 @@ TEST(WindowHandleTest, PostingToAWindowThatIsGoneFailsAndDeliversNothing) {
         EXPECT_TRUE(platform::PostMessage(handle, 0x0401, 0, 0));
     } // the message still queued goes with the window
     EXPECT_FALSE(platform::PostMessage(handle, 0x0401, 0, 0));
-    QCoreApplication::sendPostedEvents(); // must not touch the destroyed window
+    QCoreApplication::processEvents(); // must not touch the destroyed window
     EXPECT_FALSE(platform::PostMessage(platform::HWND(), 0x0401, 0, 0)) << "no handle at all";
 }
 
@@ -89,13 +89,13 @@ TEST(WindowHandleTest, WindowGoingAwayWhilePostersRunIsSafe) {
         }
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     form.reset(); // while the poster keeps posting
     while (refused.load() == 0)
         std::this_thread::yield();
     stop = true;
     poster.join();
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
 }
 
 TEST(WindowHandleTest, UnknownMessagesAreHandedOnToTheDefaultHandling) {
@@ -104,7 +104,7 @@ TEST(WindowHandleTest, UnknownMessagesAreHandedOnToTheDefaultHandling) {
     QObject::connect(&form, &platform::TForm::MessageHandedOn,
                      [&](const TMessage& message) { handedOn.push_back(message.Msg); });
     platform::PostMessage(form.Handle(), 0x0402, 0, 0);
-    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(handedOn, (std::vector<std::uint32_t>{0x0402}));
 }
 

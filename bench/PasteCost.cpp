@@ -1,0 +1,64 @@
+// What pasting big logs costs the real window: a million lines, and a line
+// of one endless word, each pasted through the clipboard and laid out; then
+// one recorded line appended after them.
+//
+// bench_paste_cost
+#include "KeyingLog.h"
+#include "Main.h"
+#include "platform/Application.h"
+#include "platform/Mixer.h"
+#include "platform/SteadyClock.h"
+#include "platform/SystemTimers.h"
+#include "support/FakeSerial.h"
+#include "support/RecordedMessageBoxes.h"
+
+#include <QClipboard>
+#include <QPlainTextEdit>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+double PasteMs(TMainForm& form, const QString& text) {
+    form.edText->clear();
+    QApplication::clipboard()->setText(text);
+    const std::int64_t began = platform::SteadyNowNs();
+    form.edText->paste();
+    QCoreApplication::processEvents(); // the layout and paint that follow
+    return (platform::SteadyNowNs() - began) / 1e6;
+}
+
+double AppendMs(TMainForm& form) {
+    const std::int64_t began = platform::SteadyNowNs();
+    form.Lines().Add(FormatLogLine(0, 1));
+    QCoreApplication::processEvents();
+    return (platform::SteadyNowNs() - began) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::TApplication application(argc, argv);
+    platform::SystemTimers timers;
+    testing_support::FakeSerialPorts serial;
+    testing_support::RecordedMessageBoxes messages;
+    platform::Mixer mixer;
+    const platform::Services services{timers, serial, mixer, messages, "/nonexistent/"};
+    TMainForm form(nullptr, services);
+    form.show();
+
+    std::string log;
+    for (int i = 0; i < 1'000'000; ++i)
+        log += FormatLogLine(i * 10, i % 2 == 0 ? 1 : 0) + "\n";
+    std::printf("a million lines (%zu bytes): paste %.0f ms, append one line %.2f ms\n",
+                log.size(), PasteMs(form, QString::fromStdString(log)), AppendMs(form));
+    for (int length : {16 * 1024, 128 * 1024, 1024 * 1024}) {
+        const QString word(length, QLatin1Char('x'));
+        std::printf("a line of one %d-character word: paste %.0f ms, append one line %.2f ms\n",
+                    length, PasteMs(form, QStringLiteral("0\t1\n") + word + QStringLiteral("\n")),
+                    AppendMs(form));
+    }
+    return 0;
+}
