@@ -5,13 +5,8 @@
 //
 // bench_key_storm [changes]   (default 100000)
 #include "Figures.h"
-#include "Main.h"
-#include "platform/Application.h"
-#include "platform/Mixer.h"
+#include "WindowBench.h"
 #include "platform/SteadyClock.h"
-#include "platform/SystemTimers.h"
-#include "support/FakeSerial.h"
-#include "support/RecordedMessageBoxes.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -81,14 +76,9 @@ int OrderedLines(TMainForm& form) {
 
 int main(int argc, char** argv) {
     const int changes = argc > 1 ? std::atoi(argv[1]) : 100'000;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::TApplication application(argc, argv);
-    platform::SystemTimers timers;
-    testing_support::FakeSerialPorts serial;
-    testing_support::RecordedMessageBoxes messages;
-    platform::Mixer mixer; // no output: the monitor's tones are silent
-    const platform::Services services{timers, serial, mixer, messages, "/nonexistent/"};
-    TMainForm form(nullptr, services);
+    WindowBench bench(argc, argv); // no output: the monitor's tones are silent
+    testing_support::FakeSerialPorts& serial = bench.Serial;
+    TMainForm& form = bench.Window();
     form.show();
 
     // Each change made once the watcher has taken the one before.

@@ -4,13 +4,8 @@
 //
 // bench_paste_cost
 #include "KeyingLog.h"
-#include "Main.h"
-#include "platform/Application.h"
-#include "platform/Mixer.h"
+#include "WindowBench.h"
 #include "platform/SteadyClock.h"
-#include "platform/SystemTimers.h"
-#include "support/FakeSerial.h"
-#include "support/RecordedMessageBoxes.h"
 
 #include <QClipboard>
 #include <QPlainTextEdit>
@@ -39,14 +34,8 @@ double AppendMs(TMainForm& form) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::TApplication application(argc, argv);
-    platform::SystemTimers timers;
-    testing_support::FakeSerialPorts serial;
-    testing_support::RecordedMessageBoxes messages;
-    platform::Mixer mixer;
-    const platform::Services services{timers, serial, mixer, messages, "/nonexistent/"};
-    TMainForm form(nullptr, services);
+    WindowBench bench(argc, argv);
+    TMainForm& form = bench.Window();
     form.show();
 
     std::string log;

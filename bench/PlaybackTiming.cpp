@@ -7,14 +7,10 @@
 //
 // bench_playback_timing [minutes]   (default 10)
 #include "Figures.h"
-#include "Main.h"
-#include "platform/Application.h"
+#include "WindowBench.h"
 #include "platform/MixRenderer.h"
 #include "platform/PacedOutput.h"
 #include "platform/SteadyClock.h"
-#include "platform/SystemTimers.h"
-#include "support/FakeSerial.h"
-#include "support/RecordedMessageBoxes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -101,18 +97,12 @@ double Median(const std::vector<double>& values, std::size_t from, std::size_t t
 
 int main(int argc, char** argv) {
     const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::TApplication application(argc, argv);
-
-    platform::SystemTimers timers;
-    testing_support::FakeSerialPorts serial;
-    testing_support::RecordedMessageBoxes messages;
-    platform::Mixer mixer;
+    WindowBench bench(argc, argv);
+    platform::Mixer& mixer = bench.Mixer;
     SpanTap tap;
     mixer.SetTap(&tap); // the paced output renders on an ordinary thread
     platform::PacedOutput output(mixer);
-    const platform::Services services{timers, serial, mixer, messages, "/nonexistent/"};
-    TMainForm form(nullptr, services);
+    TMainForm& form = bench.Window();
 
     std::string log;
     const std::vector<Interval> downs =
@@ -127,10 +117,10 @@ int main(int argc, char** argv) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (form.lbStatus->text() != QLatin1String("Playing"))
-            application.quit();
+            bench.Application.quit();
     });
     watch.start(100);
-    application.exec();
+    bench.Application.exec();
     TWaveOutTh::WaitForAll();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
 

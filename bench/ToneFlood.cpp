@@ -5,12 +5,8 @@
 //
 // bench_tone_flood [lines]   (default 10000, one a millisecond)
 #include "Figures.h"
-#include "Main.h"
-#include "platform/Application.h"
+#include "WindowBench.h"
 #include "platform/PacedOutput.h"
-#include "platform/SystemTimers.h"
-#include "support/FakeSerial.h"
-#include "support/RecordedMessageBoxes.h"
 
 #include <QAction>
 #include <QLabel>
@@ -53,15 +49,10 @@ Memory MemoryNow() {
 
 int main(int argc, char** argv) {
     const int lines = argc > 1 ? std::atoi(argv[1]) : 10'000;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    platform::TApplication application(argc, argv);
-    platform::SystemTimers timers;
-    testing_support::FakeSerialPorts serial;
-    testing_support::RecordedMessageBoxes messages;
-    platform::Mixer mixer;
+    WindowBench bench(argc, argv);
+    platform::Mixer& mixer = bench.Mixer;
     platform::PacedOutput output(mixer);
-    const platform::Services services{timers, serial, mixer, messages, "/nonexistent/"};
-    TMainForm form(nullptr, services);
+    TMainForm& form = bench.Window();
 
     std::string log;
     for (int i = 0; i < lines; ++i)
@@ -76,12 +67,12 @@ int main(int argc, char** argv) {
         peakVoices = std::max(peakVoices, mixer.BusyVoices());
         peakThreads = std::max(peakThreads, TWaveOutTh::Running());
         if (form.lbStatus->text() != QLatin1String("Playing"))
-            application.quit();
+            bench.Application.quit();
     });
     auto play = [&] {
         form.miPlay->trigger();
         sample.start(1);
-        application.exec();
+        bench.Application.exec();
         sample.stop();
         TWaveOutTh::WaitForAll();
         while (mixer.BusyVoices() > 0) // closed voices are freed by the next render
