@@ -13,6 +13,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,24 @@ protected:
         for (std::uint64_t voice : Capture.Voices())
             lengths.push_back(Capture.Samples(voice).size());
         return lengths;
+    }
+
+    // Runs the window's events until done() holds, or ten seconds have
+    // passed so that a fault fails the test instead of hanging it; returns done().
+    template <class Done> bool ProcessEventsUntil(Done done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done() && std::chrono::steady_clock::now() < limit)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+
+    // Changes the key on a fake port once the watcher has taken every earlier
+    // change, and returns once the change is in the log.
+    void Key(int port, bool down) {
+        Serial.AwaitChangesTaken(port);
+        const int before = Form->Lines().Count();
+        Serial.SetDsr(port, down);
+        ProcessEventsUntil([&] { return Form->Lines().Count() != before; });
     }
 
     void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

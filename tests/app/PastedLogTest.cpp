@@ -5,10 +5,8 @@
 #include <QClipboard>
 #include <QPlainTextEdit>
 
-#include <chrono>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -45,14 +43,7 @@ protected:
     // Records one key-down and returns once its line is in the log.
     void RecordOneKeyDown() {
         Form->miOpenPort->trigger();
-        Serial.AwaitWaiter(kPort);
-        const int before = Form->Lines().Count();
-        Serial.SetDsr(kPort, true);
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (Form->Lines().Count() == before && std::chrono::steady_clock::now() < limit) {
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        Key(kPort, true);
         Form->miClosePort->trigger();
     }
 };

@@ -7,9 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -31,19 +29,6 @@ protected:
         return form;
     }
 
-    // Changes the key once the watcher waits, then lets the GUI thread take
-    // the report in.
-    void Key(bool down) {
-        Serial.AwaitWaiter(kPort);
-        const int before = Form->Lines().Count();
-        Serial.SetDsr(kPort, down);
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (Form->Lines().Count() == before && std::chrono::steady_clock::now() < limit) {
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-
     std::vector<std::string> Log() {
         std::vector<std::string> lines;
         for (int i = 0; i < Form->Lines().Count(); ++i)
@@ -56,10 +41,10 @@ TEST_F(RecordingTest, PressAndReleaseWithTheMonitorLogTwoLinesAndSoundATone) {
     StartRecording();
     EXPECT_TRUE(Serial.Dtr(kPort));
     EXPECT_EQ(Timers.heldPeriods(), 1);
-    Key(true);
+    Key(kPort, true);
     EXPECT_EQ(TWaveOutTh::Running(), 1) << "the sidetone sounds while the key is down";
     Timers.advance(80);
-    Key(false);
+    Key(kPort, false);
     EXPECT_EQ(Log(), (std::vector<std::string>{"0\t1", "80\t0"}));
     const std::vector<std::size_t> tones = ToneLengths();
     ASSERT_EQ(tones.size(), 1u);
@@ -73,24 +58,24 @@ TEST_F(RecordingTest, PressAndReleaseWithTheMonitorLogTwoLinesAndSoundATone) {
 TEST_F(RecordingTest, WithoutTheMonitorKeyChangesAreOnlyLogged) {
     TMainForm& form = StartRecording();
     form.cbRealtimeMonitor->setChecked(false);
-    Key(true);
+    Key(kPort, true);
     Timers.advance(30);
-    Key(false);
+    Key(kPort, false);
     EXPECT_EQ(Log(), (std::vector<std::string>{"0\t1", "30\t0"}));
     EXPECT_TRUE(ToneLengths().empty());
 }
 
 TEST_F(RecordingTest, UntickingWhileHeldSilencesAndTickingAgainWaitsForTheNextPress) {
     TMainForm& form = StartRecording();
-    Key(true);
+    Key(kPort, true);
     form.cbRealtimeMonitor->setChecked(false);
     const std::vector<std::size_t> stopped = ToneLengths(); // returns once it has ended
     ASSERT_EQ(stopped.size(), 1u);
     EXPECT_TRUE(IsContinuousTone(stopped[0])) << stopped[0];
     form.cbRealtimeMonitor->setChecked(true);
     EXPECT_EQ(TWaveOutTh::Running(), 0);
-    Key(false);
-    Key(true);
+    Key(kPort, false);
+    Key(kPort, true);
     EXPECT_EQ(TWaveOutTh::Running(), 1);
     form.miClosePort->trigger();
     EXPECT_EQ(ToneLengths().size(), 2u);
@@ -98,7 +83,7 @@ TEST_F(RecordingTest, UntickingWhileHeldSilencesAndTickingAgainWaitsForTheNextPr
 
 TEST_F(RecordingTest, StopWhileHeldSilencesAndKeepsTheLog) {
     TMainForm& form = StartRecording();
-    Key(true);
+    Key(kPort, true);
     Press(form.edText, Qt::Key_F4);
     const std::vector<std::size_t> tones = ToneLengths(); // returns once it has ended
     ASSERT_EQ(tones.size(), 1u);
@@ -110,12 +95,12 @@ TEST_F(RecordingTest, StopWhileHeldSilencesAndKeepsTheLog) {
 
 TEST_F(RecordingTest, OpenWhileRecordingReopensOnceAndReportsEachChangeOnce) {
     TMainForm& form = StartRecording();
-    Key(true);
+    Key(kPort, true);
     Timers.advance(500);
     Press(form.edText, Qt::Key_F5);
     EXPECT_EQ(Serial.OpenLines(kPort), 1);
     EXPECT_EQ(Timers.heldPeriods(), 1) << "requested once";
-    Key(false); // the new recording's first change starts again at 0
+    Key(kPort, false); // the new recording's first change starts again at 0
     EXPECT_EQ(Log(), (std::vector<std::string>{"0\t1", "0\t0"}));
     form.miClosePort->trigger();
     EXPECT_EQ(Timers.heldPeriods(), 0);
@@ -123,12 +108,12 @@ TEST_F(RecordingTest, OpenWhileRecordingReopensOnceAndReportsEachChangeOnce) {
 
 TEST_F(RecordingTest, DeleteAllDuringRecordingStartsTheTimesAgain) {
     TMainForm& form = StartRecording();
-    Key(true);
+    Key(kPort, true);
     Timers.advance(700);
-    Key(false);
+    Key(kPort, false);
     Press(form.edText, Qt::Key_E, Qt::ControlModifier);
     Timers.advance(300);
-    Key(true);
+    Key(kPort, true);
     EXPECT_EQ(Log(), std::vector<std::string>{"0\t1"});
 }
 
@@ -183,7 +168,7 @@ namespace {
 
 TEST_F(RecordingTest, ExitStopsTheRecordingBeforeTheWindowCloses) {
     TMainForm& form = StartRecording();
-    Key(true);
+    Key(kPort, true);
     Press(form.edText, Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(Serial.OpenLines(kPort), 0);

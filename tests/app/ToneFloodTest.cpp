@@ -52,9 +52,7 @@ protected:
         EXPECT_EQ(Form->lbStatus->text(), "Not opened");
         TWaveOutTh::WaitForAll();
         // A closed voice is freed by the output's next render.
-        const auto limit = std::chrono::steady_clock::now() + 10s;
-        while (Audio.BusyVoices() > 0 && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(1ms);
+        ProcessEventsUntil([this] { return Audio.BusyVoices() == 0; });
         return peaks;
     }
 };

@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
@@ -23,28 +22,11 @@ protected:
         Capture.SetRealTime(true);
     }
 
-    void Key(bool down) {
-        Serial.AwaitChangesTaken(kPort);
-        const int before = Form->Lines().Count();
-        Serial.SetDsr(kPort, down);
-        const auto limit = std::chrono::steady_clock::now() + 10s;
-        while (Form->Lines().Count() == before && std::chrono::steady_clock::now() < limit)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-
-    // Waits (with a limit, so a hang fails instead of stopping the suite)
-    // until at most `running` tone threads are left.
     bool AwaitTonesRunning(int running) {
-        const auto limit = std::chrono::steady_clock::now() + 10s;
-        while (TWaveOutTh::Running() > running && std::chrono::steady_clock::now() < limit)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return TWaveOutTh::Running() <= running;
+        return ProcessEventsUntil([&] { return TWaveOutTh::Running() <= running; });
     }
-
     void AwaitVoices(std::size_t voices) {
-        const auto limit = std::chrono::steady_clock::now() + 10s;
-        while (Capture.Voices().size() < voices && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(1ms);
+        ProcessEventsUntil([&] { return Capture.Voices().size() >= voices; });
     }
 };
 
@@ -65,8 +47,8 @@ TEST_F(WindowAudioFaultTest, OutputDyingMidToneEndsTheToneAndTheWindowCarriesOn)
     // Recording still logs every change; the monitor's tone is silent and ends at key-up.
     form.edText->clear();
     form.btnOpenPort->click();
-    Key(true);
-    Key(false);
+    Key(kPort, true);
+    Key(kPort, false);
     ASSERT_TRUE(AwaitTonesRunning(0));
     EXPECT_EQ(form.Lines().Count(), 2);
     EXPECT_EQ(Capture.Voices().size(), 1u) << "later tones get no voice";
@@ -82,7 +64,7 @@ TEST_F(WindowAudioFaultTest, ExitWithTonesAndTimersInFlightEndsPromptly) {
     form.edText->setPlainText("0\t1\n60000\t0\n");
     form.miPlay->trigger();
     form.btnOpenPort->click(); // records while the playback goes on
-    Key(true);
+    Key(kPort, true);
     AwaitVoices(2);
     ASSERT_EQ(TWaveOutTh::Running(), 2);
     ASSERT_FALSE(Timers.pendingDelays().empty());
