@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds everything and runs every test: the
 # normal build, then AddressSanitizer+UndefinedBehaviorSanitizer over every
-# suite, then ThreadSanitizer over the suites that run our own threads (Qt
-# itself is not instrumented, so its suites would only report noise there),
-# after a bounded run of the fuzz targets.
+# suite, then ThreadSanitizer over the suites that run our own threads (the
+# window suites among them, with drawing off: Qt draws on threads of its own
+# that the sanitizer cannot follow), after a bounded run of the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

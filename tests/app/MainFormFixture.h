@@ -15,8 +15,15 @@
 
 #include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+// The samples a timed tone of durationMs plays: attack, sustain, release.
+inline std::size_t ToneSamples(std::int32_t durationMs) {
+    const auto plan = TWaveOutTh::PlanTimed(durationMs, 11);
+    return static_cast<std::size_t>(11 + plan.sustainRepeats * 100 + plan.remainder + 12);
+}
 
 // The real main window on the offscreen platform, with its settings file in a
 // fresh directory and error boxes recorded instead of shown.
@@ -64,10 +71,25 @@ protected:
         return lengths;
     }
 
-    // Runs the window's events until done() holds, or ten seconds have
-    // passed so that a fault fails the test instead of hanging it; returns done().
-    template <class Done> bool ProcessEventsUntil(Done done) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // Moves the clock to the next timer and lets its step run.
+    void Step(std::uint32_t delay) {
+        Timers.advance(delay);
+        QCoreApplication::processEvents();
+    }
+
+    // Every tone played, once all have ended, by its sample count.
+    std::multiset<std::size_t> TonesPlayed() {
+        const std::vector<std::size_t> lengths = ToneLengths();
+        return std::multiset<std::size_t>(lengths.begin(), lengths.end());
+    }
+
+    // Runs the window's events until done() holds, or the limit has passed
+    // so that a fault fails the test instead of hanging it; returns done().
+    template <class Done>
+    bool
+    ProcessEventsUntil(Done done,
+                       std::chrono::steady_clock::duration limitAfter = std::chrono::seconds(10)) {
+        const auto limit = std::chrono::steady_clock::now() + limitAfter;
         while (!done() && std::chrono::steady_clock::now() < limit)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return done();

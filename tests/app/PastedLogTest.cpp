@@ -13,11 +13,6 @@ namespace {
 
 constexpr int kPort = 1;
 
-std::size_t ToneSamples(std::int32_t durationMs) {
-    const auto plan = TWaveOutTh::PlanTimed(durationMs, 11);
-    return static_cast<std::size_t>(11 + plan.sustainRepeats * 100 + plan.remainder + 12);
-}
-
 // Logs as users paste them, through the clipboard into the window's editor.
 class PastedLogTest : public MainFormFixture {
 protected:
@@ -26,19 +21,11 @@ protected:
         QApplication::clipboard()->setText(text);
         Form->edText->paste();
     }
-    void Step(std::uint32_t delay) {
-        Timers.advance(delay);
-        QCoreApplication::processEvents();
-    }
     void PlayToTheEnd() {
         Form->miPlay->trigger();
         for (int i = 0; i < 100 && !Timers.pendingDelays().empty(); ++i)
             Step(Timers.pendingDelays().front());
         ASSERT_TRUE(Timers.pendingDelays().empty()) << "playback should have ended";
-    }
-    std::multiset<std::size_t> TonesPlayed() {
-        const std::vector<std::size_t> lengths = ToneLengths();
-        return std::multiset<std::size_t>(lengths.begin(), lengths.end());
     }
     // Records one key-down and returns once its line is in the log.
     void RecordOneKeyDown() {

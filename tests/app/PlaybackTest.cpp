@@ -12,23 +12,8 @@
 
 namespace {
 
-// The samples a timed tone of durationMs plays.
-std::size_t ToneSamples(std::int32_t durationMs) {
-    const auto plan = TWaveOutTh::PlanTimed(durationMs, 11);
-    return static_cast<std::size_t>(11 + plan.sustainRepeats * 100 + plan.remainder + 12);
-}
-
 class PlaybackTest : public MainFormFixture {
 protected:
-    // Moves the clock to the next timer and lets its step run.
-    void Step(std::uint32_t delay) {
-        Timers.advance(delay);
-        QCoreApplication::processEvents();
-    }
-    std::multiset<std::size_t> TonesPlayed() {
-        const std::vector<std::size_t> lengths = ToneLengths();
-        return std::multiset<std::size_t>(lengths.begin(), lengths.end());
-    }
     void ExpectIdle(TMainForm& form) {
         EXPECT_EQ(form.lbStatus->text(), "Not opened");
         EXPECT_TRUE(form.miOpenPort->isEnabled());

@@ -49,9 +49,7 @@ protected:
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
         ticker.start(5);
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        while (!done() && std::chrono::steady_clock::now() < limit)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ProcessEventsUntil(done, std::chrono::minutes(1));
         return ticks;
     }
 
